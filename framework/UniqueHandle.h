@@ -1,0 +1,86 @@
+#pragma once
+// Move-only owners of Win32 handles. Each trait names the handle type, its invalid value and
+// the call that releases it.
+
+#include <windows.h>
+#include <utility>
+
+template <typename Traits>
+class TUniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    TUniqueHandle() noexcept : m_h(Traits::invalid()) {}
+    explicit TUniqueHandle(Type h) noexcept : m_h(h) {}
+    ~TUniqueHandle() { reset(); }
+
+    TUniqueHandle(const TUniqueHandle&) = delete;
+    TUniqueHandle& operator=(const TUniqueHandle&) = delete;
+    TUniqueHandle(TUniqueHandle&& other) noexcept : m_h(other.release()) {}
+    TUniqueHandle& operator=(TUniqueHandle&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+
+    Type get() const noexcept { return m_h; }
+    bool valid() const noexcept { return m_h != Traits::invalid(); }
+    explicit operator bool() const noexcept { return valid(); }
+
+    // Address for functions that return a new handle through an out parameter.
+    Type* put() noexcept
+    {
+        reset();
+        return &m_h;
+    }
+
+    Type release() noexcept { return std::exchange(m_h, Traits::invalid()); }
+
+    void reset(Type h = Traits::invalid()) noexcept
+    {
+        Type old = std::exchange(m_h, h);
+        if (old != Traits::invalid())
+            Traits::close(old);
+    }
+
+private:
+    Type m_h;
+};
+
+struct HandleTraits {
+    using Type = HANDLE;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::CloseHandle(h); }
+};
+
+// CreateFile and CreateToolhelp32Snapshot report failure as INVALID_HANDLE_VALUE, not NULL.
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(Type h) noexcept { ::CloseHandle(h); }
+};
+
+struct KeyHandleTraits {
+    using Type = HKEY;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::RegCloseKey(h); }
+};
+
+struct ModuleHandleTraits {
+    using Type = HMODULE;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::FreeLibrary(h); }
+};
+
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::DeleteObject(h); }
+};
+
+using CHandle = TUniqueHandle<HandleTraits>;
+using CFileHandle = TUniqueHandle<FileHandleTraits>;
+using CKeyHandle = TUniqueHandle<KeyHandleTraits>;
+using CModuleHandle = TUniqueHandle<ModuleHandleTraits>;
+using CGdiObject = TUniqueHandle<GdiObjectTraits>;

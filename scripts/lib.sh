@@ -1,0 +1,97 @@
+# Shell functions shared by the build, test and demo scripts. Source it; do not run it.
+
+VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# velmora_build <build dir>: configure (once) and build everything.
+velmora_build() {
+  local build=$1
+  if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$VELMORA_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$build" -- -j"${VELMORA_JOBS:-2}"
+}
+
+# wine_prefix_fresh <dir>: a new 32-bit prefix with the null graphics driver, its wineserver
+# left running detached. Nothing may read Wine's output through a pipe while the prefix's
+# services start: they would inherit it and keep whoever reads it waiting.
+wine_prefix_fresh() {
+  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 </dev/null || true
+    wineserver -w >/dev/null 2>&1 </dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
+  mkdir -p "$WINEPREFIX"
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine wineboot --init >/dev/null 2>&1 </dev/null
+  # Windows work without a display once the desktop starts with the null driver, so the
+  # server is restarted after the setting is made.
+  (cd / && wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f) >/dev/null 2>&1 </dev/null
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine wineboot >/dev/null 2>&1 </dev/null
+}
+
+wine_prefix_stop() {
+  [ -n "${WINEPREFIX:-}" ] || return 0
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+}
+
+# free_udp_port: a UDP port on 127.0.0.1 that nothing uses now.
+free_udp_port() {
+  python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# ntp_server_start <state dir> [port]: chronyd on 127.0.0.1 serving this machine's clock
+# (it never adjusts it: -x). Exports NTP_SERVER_PORT and NTP_SERVER_PID.
+ntp_server_start() {
+  local dir=$1 port=${2:-}
+  [ -n "$port" ] || port=$(free_udp_port)
+  mkdir -p "$dir"
+  rm -f "$dir/chronyd.pid"
+  cat >"$dir/chrony.conf" <<CONF
+port $port
+bindaddress 127.0.0.1
+cmdport 0
+allow 127.0.0.1
+local stratum 3
+pidfile $dir/chronyd.pid
+driftfile $dir/chrony.drift
+CONF
+  ${NTP_SERVER_WRAPPER:-} chronyd -x -u root -f "$dir/chrony.conf" </dev/null >"$dir/chronyd.log" 2>&1
+  local i
+  for i in $(seq 50); do
+    if [ -s "$dir/chronyd.pid" ] && ntp_server_answers "$port"; then
+      NTP_SERVER_PORT=$port
+      NTP_SERVER_PID=$(cat "$dir/chronyd.pid")
+      export NTP_SERVER_PORT NTP_SERVER_PID
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "chronyd did not start on port $port:" >&2
+  cat "$dir/chronyd.log" >&2
+  return 1
+}
+
+ntp_server_answers() {
+  python3 - "$1" <<'PY'
+import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.settimeout(0.2)
+s.sendto(b'\x1b' + 47 * b'\0', ('127.0.0.1', int(sys.argv[1])))
+try:
+    data = s.recv(100)
+    sys.exit(0 if len(data) >= 48 and data[1] != 0 else 1)
+except OSError:
+    sys.exit(1)
+PY
+}
+
+ntp_server_stop() {
+  if [ -n "${NTP_SERVER_PID:-}" ]; then
+    kill "$NTP_SERVER_PID" 2>/dev/null || true
+    NTP_SERVER_PID=
+  fi
+}
