@@ -43,10 +43,16 @@ free_udp_port() {
   python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# ntp_server_start <state dir> [port]: chronyd on 127.0.0.1 serving this machine's clock
-# (it never adjusts it: -x). Exports NTP_SERVER_PORT and NTP_SERVER_PID.
+# ntp_server_start <state dir> [port] [shift]: chronyd on 127.0.0.1 serving this machine's
+# clock (it never adjusts it: -x), or that clock moved by `shift` (libfaketime syntax, such as
+# +125s). Exports NTP_SERVER_PORT and NTP_SERVER_PID; ntp_server_stop ends every server started.
 ntp_server_start() {
-  local dir=$1 port=${2:-}
+  local dir=$1 port=${2:-} shift=${3:-}
+  local wrapper=()
+  if [ -n "$shift" ]; then
+    wrapper=(env LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 FAKETIME="$shift"
+             FAKETIME_DONT_FAKE_MONOTONIC=1)
+  fi
   [ -n "$port" ] || port=$(free_udp_port)
   mkdir -p "$dir"
   rm -f "$dir/chronyd.pid"
@@ -59,12 +65,13 @@ local stratum 3
 pidfile $dir/chronyd.pid
 driftfile $dir/chrony.drift
 CONF
-  ${NTP_SERVER_WRAPPER:-} chronyd -x -u root -f "$dir/chrony.conf" </dev/null >"$dir/chronyd.log" 2>&1
+  "${wrapper[@]}" chronyd -x -u root -f "$dir/chrony.conf" </dev/null >"$dir/chronyd.log" 2>&1
   local i
   for i in $(seq 50); do
     if [ -s "$dir/chronyd.pid" ] && ntp_server_answers "$port"; then
       NTP_SERVER_PORT=$port
       NTP_SERVER_PID=$(cat "$dir/chronyd.pid")
+      NTP_SERVER_PIDS="${NTP_SERVER_PIDS:-} $NTP_SERVER_PID"
       export NTP_SERVER_PORT NTP_SERVER_PID
       return 0
     fi
@@ -90,8 +97,9 @@ PY
 }
 
 ntp_server_stop() {
-  if [ -n "${NTP_SERVER_PID:-}" ]; then
-    kill "$NTP_SERVER_PID" 2>/dev/null || true
-    NTP_SERVER_PID=
-  fi
+  local pid
+  for pid in ${NTP_SERVER_PIDS:-}; do
+    kill "$pid" 2>/dev/null || true
+  done
+  NTP_SERVER_PIDS=
 }

@@ -5,6 +5,7 @@
 void CSuiteRegistryTest::removeSuiteKeys()
 {
     SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Orvel Software");
+    SHDeleteValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"OrvelAppCenter.exe");
 }
 
 void CSuiteRegistryTest::SetUp() { removeSuiteKeys(); }

@@ -1,0 +1,110 @@
+#pragma once
+// A time check and the correction of the clock: runs a check on a worker thread or
+// synchronously, keeps the last sample as a cache, sets the clock when it is off by a second or
+// more, and keeps the correction history. Results reach the window that started a check as
+// private messages; nothing here shows a message itself.
+
+#include "CConnectivityTest.h"
+#include "CSntpClient.h"
+#include "IClockSetter.h"
+#include "SntpSample.h"
+#include "UniqueHandle.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+
+class CCheckSchedule;
+
+class CClockSync {
+public:
+    explicit CClockSync(IClockSetter& clock);
+    // Waits for a running worker: it uses this object until it ends.
+    ~CClockSync();
+    CClockSync(const CClockSync&) = delete;
+    CClockSync& operator=(const CClockSync&) = delete;
+
+    // The name that replaces %s in the messages.
+    void setDisplayName(const std::wstring& name);
+    // Receives WM_SYNC_BUSY.
+    void setMainWindow(HWND window) { m_mainWindow = window; }
+    // Gives the open page host window, if any (it gets WM_TIMECHANGE on old systems).
+    void setPageHostFinder(std::function<HWND()> finder) { m_pageHost = std::move(finder); }
+    // Writes LastUpdate and the next NextUpdate after a successful check.
+    void setSchedule(CCheckSchedule* schedule) { m_schedule = schedule; }
+    // The connectivity test run before the first server; by default the ICMP test.
+    void setOnlineTest(std::function<bool()> test) { m_isOnline = std::move(test); }
+    CConnectivityTest& connectivityTest() { return m_connectivity; }
+    // The update check run after every successful query.
+    void setUpdateCheck(std::function<void()> check) { m_updateCheck = std::move(check); }
+    void setPort(unsigned short port) { m_port = port; }
+
+    void startCheck(HWND window);
+    bool checkNow();
+    bool checkAndCorrect();
+    bool applyCorrection();
+    void logCorrection(double offset);
+    void trimLog();
+    void clearHistory();
+    void invalidateCache();
+
+    // "accurate" below one second, else days, hours, minutes and seconds ("1hr, 2mins, 5.4s").
+    static std::wstring correctionText(double offset);
+
+    // A copy of the cached sample.
+    SntpSample lastSample() const;
+    // The cached sample that WM_SYNC_RESULT points to.
+    const SntpSample* lastSamplePointer() const { return &m_lastSample; }
+    // Replaces the cached sample (the page host zeroes its offset after its own correction).
+    void setLastSample(const SntpSample& sample);
+    const wchar_t* statusText() const { return m_statusText; }
+    HWND notifyWindow() const { return m_notifyWindow; }
+    bool workerRunning() const;
+    // Worker threads started so far.
+    int workersStarted() const { return m_workersStarted; }
+
+    // The history as the pages show it.
+    static DWORD correctionCount();
+    // The count as "%d"; the mean as "%ss" with the stored text, "0s" when there is none.
+    static std::wstring correctionCountText();
+    static std::wstring meanCorrectionText();
+    // Entry n (1-based, in the key's order) of the log; false past CorrectionCount.
+    static bool logEntry(DWORD n, std::wstring& entry);
+    // The entry split at its first "#" into the Time and Correction columns.
+    static void splitLogEntry(const std::wstring& entry, std::wstring& time, std::wstring& correction);
+
+private:
+    static DWORD WINAPI workerMain(void* self);
+    void fail(const std::wstring* text);
+    void postToNotify(UINT message, LPARAM lParam) const;
+    void postToMain(UINT message, WPARAM wParam) const;
+    void recordCheck();
+    bool setClock(double offset);
+    bool runQuery(SntpSample& sample);
+
+    IClockSetter& m_clock;
+    std::wstring m_displayName;
+    HWND m_mainWindow = nullptr;
+    HWND m_notifyWindow = nullptr;
+    std::function<HWND()> m_pageHost;
+    CCheckSchedule* m_schedule = nullptr;
+    CConnectivityTest m_connectivity;
+    std::function<bool()> m_isOnline;
+    std::function<void()> m_updateCheck;
+    unsigned short m_port = CSntpClient::kNtpPort;
+
+    CHandle m_worker;
+    int m_workersStarted = 0;
+
+    // The worker and the user-interface thread may both finish a query; the sample is copied
+    // in and out under this lock so that no reader ever sees half of one.
+    mutable std::mutex m_sampleLock;
+    SntpSample m_lastSample;
+
+    // The failure texts are made once and never change, so a pointer to one stays valid in
+    // a posted message whatever thread fails next.
+    std::wstring m_textNoWinsock, m_textWinsockTooOld, m_textNoServer;
+    const wchar_t* m_statusText = L"";
+};

@@ -1,0 +1,16 @@
+#pragma once
+// Texts from the string table of a module (the program's own by default).
+
+#include <windows.h>
+
+#include <string>
+
+std::wstring loadString(UINT id, HMODULE module = nullptr);
+
+// printf-style formatting of a string-table entry; %s takes a wide string (const wchar_t*).
+std::wstring formatString(UINT id, ...);
+std::wstring formatText(const wchar_t* format, ...);
+std::wstring formatTextV(const wchar_t* format, va_list args);
+
+// Every "%s" in the text replaced by `value` (for texts that use %s more than once).
+std::wstring replaceAll(std::wstring text, const std::wstring& placeholder, const std::wstring& value);

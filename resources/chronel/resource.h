@@ -1,0 +1,48 @@
+// Resource, string, message and timer numbers of Chronel. Plain numbers only: the resource
+// compiler reads this file too.
+#pragma once
+
+// Private window messages (WM_USER based).
+#define WM_DOWNLOAD_PROGRESS 0x401
+#define WM_SYNC_RESULT 0x460
+#define WM_SYNC_FAILED 0x461
+#define WM_AUTOCHECK_CHANGED 0x462
+#define WM_SYNC_PROGRESS 0x463
+#define WM_SYNC_BUSY 0x464
+#define WM_TRAY_CALLBACK 0x465
+#define WM_APP_EXIT 0x466
+#define WM_CLOCK_SET_FAILED 0x467
+#define WM_CORRECT_NOW 0x468
+#define WM_REMINDER_CLOSED 0x469
+#define WM_REMINDER_SNOOZE 0x470
+#define WM_BALLOON_REQUEST 0x471
+
+// Timers of the main window.
+#define IDT_SCHEDULE 256
+#define IDT_RETRY 257
+#define IDT_REMINDERS 258
+
+// Strings.
+#define IDS_CLOCK_NOT_SET 106
+#define IDS_NO_WINSOCK 32776
+#define IDS_WINSOCK_TOO_OLD 32777
+#define IDS_NEED_INTERNET 32778
+#define IDS_CLOCK_IS 32779
+#define IDS_FAST 32780
+#define IDS_SLOW 32781
+#define IDS_DAY 32782
+#define IDS_HOUR 32783
+#define IDS_MINUTE 32784
+#define IDS_SECONDS 32785
+#define IDS_UNKNOWN 32786
+#define IDS_UNABLE_TO_CONNECT 32787
+#define IDS_ACCURATE 32789
+#define IDS_NO_SCHEDULE 32790
+#define IDS_CLEAR_HISTORY 32792
+#define IDS_LOG_ENTRY 32793
+#define IDS_TRYING_SERVER 32794
+#define IDS_COLUMN_TIME 32795
+#define IDS_COLUMN_CORRECTION 32796
+#define IDS_NEXT_START 32806
+#define IDS_INTERNET_CHECK 32812
+#define IDS_NO_UPDATES 32813
