@@ -1,0 +1,70 @@
+#pragma once
+// COM server support: the module's lock count, a table-driven class factory, registration of
+// registry scripts through the system registrar (atl.dll) and of type libraries.
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+// Creates an object of one class for the class factory; `outer` is the aggregating object.
+using ComCreator = HRESULT (*)(IUnknown* outer, REFIID iid, void** object);
+
+struct ComClassEntry {
+    const CLSID* clsid;
+    ComCreator create;
+    bool aggregatable;
+};
+
+class CComModule {
+public:
+    static CComModule& instance();
+
+    LONG lock() { return InterlockedIncrement(&m_locks); }
+    // A local server started by COM ends (WM_QUIT to its main thread) at the last unlock.
+    LONG unlock();
+    LONG lockCount() const { return m_locks; }
+
+    void setClasses(const ComClassEntry* entries, size_t count);
+    // For a DLL's DllGetClassObject.
+    HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** object);
+    // For a local server: CoRegisterClassObject of every class (multiple use).
+    HRESULT registerClassObjects();
+    void revokeClassObjects();
+    // The server quits once nothing holds it any more.
+    void setQuitOnLastUnlock(DWORD threadId) { m_quitThread = threadId; }
+
+private:
+    volatile LONG m_locks = 0;
+    std::vector<ComClassEntry> m_classes;
+    std::vector<DWORD> m_cookies;
+    DWORD m_quitThread = 0;
+};
+
+class CClassFactory : public IClassFactory {
+public:
+    explicit CClassFactory(const ComClassEntry& entry) : m_entry(entry) {}
+    virtual ~CClassFactory() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+private:
+    ComClassEntry m_entry;
+    LONG m_refs = 1;
+};
+
+// Runs the .rgs script in the module's REGISTRY resource `id` against the registry, with
+// %MODULE% replaced by the module's full path.
+HRESULT runRegistryScript(HMODULE module, UINT id, bool doRegister);
+
+// Registers (or unregisters) the type library in the module's own TYPELIB resource.
+HRESULT registerTypeLibraryResource(HMODULE module, bool doRegister);
+
+// The type information of interface `iid` from the type library in the module's resources,
+// loaded once per interface and kept for the life of the process.
+HRESULT typeInfoOf(HMODULE module, REFIID iid, ITypeInfo** info);

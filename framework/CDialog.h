@@ -1,0 +1,41 @@
+#pragma once
+// A dialog from a resource template, modal or modeless, bound to its object on
+// WM_INITDIALOG. Messages go through the virtual onMessage; returning true marks one handled.
+
+#include <windows.h>
+
+class CDialog {
+public:
+    explicit CDialog(UINT templateId, HINSTANCE resources = nullptr);
+    virtual ~CDialog();
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // The dialog's end code, or -1 when it could not be created.
+    INT_PTR doModal(HWND parent);
+    // A modeless dialog; the message loop must give it IsDialogMessage.
+    bool createModeless(HWND parent);
+
+    HWND hwnd() const { return m_hwnd; }
+    void endDialog(INT_PTR result);
+
+protected:
+    // Return true when the message is handled; `result` is what the procedure returns.
+    virtual bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    // WM_INITDIALOG; return true to let the system set the focus.
+    virtual bool onInitDialog() { return true; }
+    // WM_COMMAND; OK and Cancel end a modal dialog unless handled.
+    virtual bool onCommand(UINT id, UINT code, HWND control);
+    // After WM_NCDESTROY.
+    virtual void onFinalMessage() {}
+
+    HWND item(int id) const { return GetDlgItem(m_hwnd, id); }
+
+private:
+    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT m_templateId;
+    HINSTANCE m_resources;
+    HWND m_hwnd = nullptr;
+    bool m_modal = false;
+};
