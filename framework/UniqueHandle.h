@@ -79,8 +79,15 @@ struct GdiObjectTraits {
     static void close(Type h) noexcept { ::DeleteObject(h); }
 };
 
+struct ServiceHandleTraits {
+    using Type = SC_HANDLE;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::CloseServiceHandle(h); }
+};
+
 using CHandle = TUniqueHandle<HandleTraits>;
 using CFileHandle = TUniqueHandle<FileHandleTraits>;
 using CKeyHandle = TUniqueHandle<KeyHandleTraits>;
 using CModuleHandle = TUniqueHandle<ModuleHandleTraits>;
 using CGdiObject = TUniqueHandle<GdiObjectTraits>;
+using CServiceHandle = TUniqueHandle<ServiceHandleTraits>;

@@ -29,18 +29,18 @@ CCheckSchedule::CCheckSchedule(CClockSync& sync)
 {
 }
 
-void CCheckSchedule::postAutocheck()
+void CCheckSchedule::postAutocheck(HWND mainWindow)
 {
     DWORD autocheck = 0;
     if (!readTime(settings::kAutocheck, autocheck)) {
         autocheck = settings::kDefaultAutocheck;
         settings::writeDword(settings::kAutocheck, autocheck);
     }
-    if (m_window && IsWindow(m_window))
-        PostMessageW(m_window, WM_AUTOCHECK_CHANGED, autocheck, 0);
+    if (mainWindow && IsWindow(mainWindow))
+        PostMessageW(mainWindow, WM_AUTOCHECK_CHANGED, autocheck, 0);
 }
 
-void CCheckSchedule::recordCheck()
+void CCheckSchedule::recordCheck(HWND mainWindow)
 {
     const DWORD now = currentTimeSeconds();
     settings::writeDword(settings::kLastUpdate, now);
@@ -50,7 +50,7 @@ void CCheckSchedule::recordCheck()
     const DWORD hours = settings::readDword(settings::kHours, settings::kDefaultHours);
     if (autocheck)
         settings::writeDword(settings::kNextUpdate, daily == 1 ? now + kDay : now + hours * kHour);
-    postAutocheck();
+    postAutocheck(mainWindow);
 }
 
 void CCheckSchedule::startScheduleTimer(UINT interval)
@@ -154,35 +154,35 @@ void CCheckSchedule::rescheduleFromLastCheck(bool daily, DWORD hours)
     settings::writeDword(settings::kNextUpdate, daily ? base + kDay : base + hours * kHour);
 }
 
-void CCheckSchedule::setAutocheck(bool on)
+void CCheckSchedule::setAutocheck(bool on, HWND mainWindow)
 {
     settings::writeFlag(settings::kAutocheck, on);
-    postAutocheck();
+    postAutocheck(mainWindow);
 }
 
-void CCheckSchedule::setDailyUpdate(bool on)
+void CCheckSchedule::setDailyUpdate(bool on, HWND mainWindow)
 {
     settings::writeFlag(settings::kDailyUpdate, on);
     rescheduleFromLastCheck(on, hours());
-    postAutocheck();
+    postAutocheck(mainWindow);
 }
 
-void CCheckSchedule::setHours(DWORD value)
+void CCheckSchedule::setHours(DWORD value, HWND mainWindow)
 {
     if (value < 1)
         value = 1;
     settings::writeDword(settings::kHours, value);
     rescheduleFromLastCheck(settings::readDword(settings::kDailyUpdate, settings::kDefaultDailyUpdate) == 1, value);
-    postAutocheck();
+    postAutocheck(mainWindow);
 }
 
-void CCheckSchedule::setExitOnCheck(bool on)
+void CCheckSchedule::setExitOnCheck(bool on, HWND mainWindow)
 {
     settings::writeFlag(settings::kExitOnCheck, on);
     if (on)
         settings::writeDword(settings::kNextUpdate, currentTimeSeconds() + kDay);
     writeRunEntry(on);
-    postAutocheck();
+    postAutocheck(mainWindow);
 }
 
 std::wstring CCheckSchedule::lastCheckText()

@@ -21,10 +21,13 @@ public:
     // Tells whether a page host window is open.
     void setPageHostOpen(std::function<bool()> isOpen) { m_pageHostOpen = std::move(isOpen); }
 
-    // Reads Autocheck (writing 1 when missing) and posts it with WM_AUTOCHECK_CHANGED.
-    void postAutocheck();
-    // After a successful check: LastUpdate = now, NextUpdate from the schedule settings.
-    void recordCheck();
+    // Reads Autocheck (writing 1 when missing) and posts it with WM_AUTOCHECK_CHANGED to the
+    // main window.
+    void postAutocheck() { postAutocheck(m_window); }
+    static void postAutocheck(HWND mainWindow);
+    // After a successful check: LastUpdate = now, NextUpdate from the schedule settings, and
+    // the main window (if any) rebuilds the schedule.
+    static void recordCheck(HWND mainWindow);
 
     // Window message handlers of the main window.
     void onAutocheckChanged(WPARAM autocheck);
@@ -37,11 +40,12 @@ public:
     static bool dailyUpdate();
     static DWORD hours();
     static bool exitOnCheck();
-    void setAutocheck(bool on);
-    void setDailyUpdate(bool on);
+    // The setters write their value, update NextUpdate and tell the main window (if any).
+    static void setAutocheck(bool on, HWND mainWindow);
+    static void setDailyUpdate(bool on, HWND mainWindow);
     // At least one hour: with 0 every check would be due at once after the last one.
-    void setHours(DWORD hours);
-    void setExitOnCheck(bool on);
+    static void setHours(DWORD hours, HWND mainWindow);
+    static void setExitOnCheck(bool on, HWND mainWindow);
 
     static std::wstring lastCheckText();
     static std::wstring nextCheckText();
@@ -57,7 +61,7 @@ private:
     void stopScheduleTimer();
     void runDueCheck();
     // NextUpdate from LastUpdate (or now) after a change of the schedule settings.
-    void rescheduleFromLastCheck(bool daily, DWORD hours);
+    static void rescheduleFromLastCheck(bool daily, DWORD hours);
 
     CClockSync& m_sync;
     HWND m_window = nullptr;

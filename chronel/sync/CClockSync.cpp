@@ -91,6 +91,11 @@ bool CClockSync::workerRunning() const
     return m_worker && WaitForSingleObject(m_worker.get(), 0) == WAIT_TIMEOUT;
 }
 
+bool CClockSync::waitForWorker(DWORD ms) const
+{
+    return !m_worker || WaitForSingleObject(m_worker.get(), ms) != WAIT_TIMEOUT;
+}
+
 void CClockSync::postToNotify(UINT message, LPARAM lParam) const
 {
     if (m_notifyWindow && IsWindow(m_notifyWindow))
@@ -188,12 +193,6 @@ bool CClockSync::checkAndCorrect()
     return false;
 }
 
-void CClockSync::recordCheck()
-{
-    if (m_schedule)
-        m_schedule->recordCheck();
-}
-
 bool CClockSync::setClock(double offset)
 {
     FILETIME now;
@@ -206,9 +205,10 @@ bool CClockSync::setClock(double offset)
     ticks.QuadPart = static_cast<ULONGLONG>(static_cast<long long>(ticks.QuadPart) - shift);
     FILETIME corrected{ticks.LowPart, ticks.HighPart};
     SYSTEMTIME utc;
-    if (!FileTimeToSystemTime(&corrected, &utc))
+    if (!FileTimeToSystemTime(&corrected, &utc) || !m_clock.setSystemTime(utc))
         return false;
-    return m_clock.setSystemTime(utc);
+    ++m_clockSets;
+    return true;
 }
 
 bool CClockSync::applyCorrection()
@@ -225,7 +225,7 @@ bool CClockSync::applyCorrection()
         return false;
     }
     if (std::fabs(sample.offset) < kCorrectionThreshold) {
-        recordCheck();
+        CCheckSchedule::recordCheck(m_mainWindow);
         return true;
     }
     if (!setClock(sample.offset)) {
@@ -243,7 +243,7 @@ bool CClockSync::applyCorrection()
         if (target && IsWindow(target))
             PostMessageW(target, WM_TIMECHANGE, 0, 0);
     }
-    recordCheck();
+    CCheckSchedule::recordCheck(m_mainWindow);
     logCorrection(sample.offset);
     return true;
 }

@@ -16,8 +16,6 @@
 #include <mutex>
 #include <string>
 
-class CCheckSchedule;
-
 class CClockSync {
 public:
     explicit CClockSync(IClockSetter& clock);
@@ -32,8 +30,6 @@ public:
     void setMainWindow(HWND window) { m_mainWindow = window; }
     // Gives the open page host window, if any (it gets WM_TIMECHANGE on old systems).
     void setPageHostFinder(std::function<HWND()> finder) { m_pageHost = std::move(finder); }
-    // Writes LastUpdate and the next NextUpdate after a successful check.
-    void setSchedule(CCheckSchedule* schedule) { m_schedule = schedule; }
     // The connectivity test run before the first server; by default the ICMP test.
     void setOnlineTest(std::function<bool()> test) { m_isOnline = std::move(test); }
     CConnectivityTest& connectivityTest() { return m_connectivity; }
@@ -46,8 +42,8 @@ public:
     bool checkAndCorrect();
     bool applyCorrection();
     void logCorrection(double offset);
-    void trimLog();
-    void clearHistory();
+    static void trimLog();
+    static void clearHistory();
     void invalidateCache();
 
     // "accurate" below one second, else days, hours, minutes and seconds ("1hr, 2mins, 5.4s").
@@ -62,8 +58,12 @@ public:
     const wchar_t* statusText() const { return m_statusText; }
     HWND notifyWindow() const { return m_notifyWindow; }
     bool workerRunning() const;
+    // Waits at most `ms` for a running worker; true when none runs afterwards.
+    bool waitForWorker(DWORD ms) const;
     // Worker threads started so far.
     int workersStarted() const { return m_workersStarted; }
+    // Times the clock was set so far.
+    int clockSetCount() const { return m_clockSets; }
 
     // The history as the pages show it.
     static DWORD correctionCount();
@@ -80,7 +80,6 @@ private:
     void fail(const std::wstring* text);
     void postToNotify(UINT message, LPARAM lParam) const;
     void postToMain(UINT message, WPARAM wParam) const;
-    void recordCheck();
     bool setClock(double offset);
     bool runQuery(SntpSample& sample);
 
@@ -89,7 +88,6 @@ private:
     HWND m_mainWindow = nullptr;
     HWND m_notifyWindow = nullptr;
     std::function<HWND()> m_pageHost;
-    CCheckSchedule* m_schedule = nullptr;
     CConnectivityTest m_connectivity;
     std::function<bool()> m_isOnline;
     std::function<void()> m_updateCheck;
@@ -97,6 +95,7 @@ private:
 
     CHandle m_worker;
     int m_workersStarted = 0;
+    int m_clockSets = 0;
 
     // The worker and the user-interface thread may both finish a query; the sample is copied
     // in and out under this lock so that no reader ever sees half of one.

@@ -1,5 +1,5 @@
-// Resource, string, message and timer numbers of Chronel. Plain numbers only: the resource
-// compiler reads this file too.
+// Resource, string, message and timer numbers of Chronel. The resource compiler reads this
+// file too: keep it to plain #defines.
 #pragma once
 
 // Private window messages (WM_USER based).
@@ -46,3 +46,23 @@
 #define IDS_NEXT_START 32806
 #define IDS_INTERNET_CHECK 32812
 #define IDS_NO_UPDATES 32813
+
+// Registered window messages.
+#define DISP_SETTINGS_MESSAGE L"OrvelIDEDispSettings"
+#define APP_UPDATE_MESSAGE L"OrvelAppUpdateMsg"
+
+// Start-up, main window and page host.
+#define IDS_DISPLAY_NAME 102
+#define IDS_NO_UNINSTALL_LOG 104
+#define IDS_NO_UNINSTALLER 105
+#define IDR_REGISTRY_APPID 107
+#define IDR_REGISTRY_PROXY 108
+#define IDS_EDITION_FIRST 110
+#define IDS_READING 32788
+#define IDS_FIRST_RUN_QUESTION 57345
+#define IDS_FIRST_RUN_THANKS 57346
+#define IDC_BROWSER 6666
+#define IDT_PAGE_REFRESH 256
+#define WM_PAGE_HOST_TOPMOST 0x499
+#define ID_TRAY_SETTINGS 32772
+#define ID_TRAY_EXIT 32773

@@ -135,7 +135,7 @@ TEST_F(CheckScheduleTest, DailyUpdateSchedulesADayAfterTheCheck)
     writeDword(settings::kAutocheck, 1);
     writeDword(settings::kDailyUpdate, 1);
     writeDword(settings::kHours, 2);
-    schedule.recordCheck();
+    CCheckSchedule::recordCheck(mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kNextUpdate), stored(settings::kLastUpdate) + 86400);
 }
 
@@ -170,48 +170,48 @@ TEST_F(CheckScheduleTest, SettersRescheduleFromTheLastCheck)
     writeDword(settings::kLastUpdate, last);
     writeDword(settings::kAutocheck, 1);
 
-    schedule.setDailyUpdate(false);
+    CCheckSchedule::setDailyUpdate(false, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kDailyUpdate), 0u);
     EXPECT_EQ(stored(settings::kNextUpdate), last + 4 * 3600);
 
-    schedule.setHours(6);
+    CCheckSchedule::setHours(6, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kNextUpdate), last + 6 * 3600);
 
-    schedule.setHours(0);
+    CCheckSchedule::setHours(0, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kHours), 1u) << "at least one hour";
     EXPECT_EQ(stored(settings::kNextUpdate), last + 3600);
 
-    schedule.setDailyUpdate(true);
+    CCheckSchedule::setDailyUpdate(true, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kNextUpdate), last + 86400);
 
     // A missing DailyUpdate counts as on for the setters.
     CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kDailyUpdate);
-    schedule.setHours(3);
+    CCheckSchedule::setHours(3, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kNextUpdate), last + 86400);
 
     // With automatic checks off, or checking at the next start, NextUpdate stays.
     writeDword(settings::kNextUpdate, 12345);
-    schedule.setAutocheck(false);
+    CCheckSchedule::setAutocheck(false, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kAutocheck), 0u);
-    schedule.setHours(5);
+    CCheckSchedule::setHours(5, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kNextUpdate), 12345u);
     writeDword(settings::kAutocheck, 1);
     writeDword(settings::kExitOnCheck, 1);
-    schedule.setDailyUpdate(false);
+    CCheckSchedule::setDailyUpdate(false, mainWindow.hwnd());
     EXPECT_EQ(stored(settings::kNextUpdate), 12345u);
 
     // Without a last check the base is now.
     writeDword(settings::kExitOnCheck, 0);
     CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kLastUpdate);
     const DWORD now = currentTimeSeconds();
-    schedule.setHours(2);
+    CCheckSchedule::setHours(2, mainWindow.hwnd());
     EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate)), now + 7200.0, 2.0);
 }
 
 TEST_F(CheckScheduleTest, ExitOnCheckMeansTheNextStart)
 {
     const DWORD now = currentTimeSeconds();
-    schedule.setExitOnCheck(true);
+    CCheckSchedule::setExitOnCheck(true, mainWindow.hwnd());
     EXPECT_EQ(CCheckSchedule::nextCheckText(), L"On next application start");
     EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate)), now + 86400.0, 2.0);
     std::wstring run;
@@ -219,7 +219,7 @@ TEST_F(CheckScheduleTest, ExitOnCheckMeansTheNextStart)
     EXPECT_EQ(run, runEntryText(false) + L" noShow");
     EXPECT_EQ(run.front(), L'"');
 
-    schedule.setExitOnCheck(false);
+    CCheckSchedule::setExitOnCheck(false, mainWindow.hwnd());
     EXPECT_EQ(CCheckSchedule::nextCheckText(), formatLocalDateTime(stored(settings::kNextUpdate)));
     ASSERT_TRUE(CRegistryKey(HKEY_CURRENT_USER, kRunKeyPath).readString(kRunValueName, run));
     EXPECT_EQ(run.find(L"noShow"), std::wstring::npos);

@@ -28,7 +28,6 @@ protected:
         sync.setMainWindow(mainWindow.hwnd());
         // The loopback servers are reachable whatever the connectivity test would say here.
         sync.setOnlineTest([] { return true; });
-        sync.setSchedule(&schedule);
         schedule.attach(mainWindow.hwnd());
         // Keep a copy of every sample announced, as the page host would read it.
         notify.setRecorder([this](const RecordedMessage& m) {

@@ -1,0 +1,172 @@
+#include "CMainWnd.h"
+
+#include "CChronelApp.h"
+#include "CChronelProxyObj.h"
+#include "CPageHost.h"
+#include "ChronelSettings.h"
+#include "resource.h"
+
+namespace {
+constexpr UINT kMainClassStyle = CS_DBLCLKS | CS_BYTEALIGNCLIENT;
+constexpr UINT kReminderFast = 1000;
+constexpr UINT kReminderSlow = 60000;
+} // namespace
+
+CMainWnd::CMainWnd(CChronelApp& app) : m_app(app), m_schedule(app.sync())
+{
+    m_dispSettingsMessage = RegisterWindowMessageW(DISP_SETTINGS_MESSAGE);
+    m_appUpdateMessage = RegisterWindowMessageW(APP_UPDATE_MESSAGE);
+    m_exitOnCheck = settings::readFlag(settings::kExitOnCheck, settings::kDefaultExitOnCheck) != 0;
+    m_autocheck = settings::readFlag(settings::kAutocheck, settings::kDefaultAutocheck) != 0;
+    m_showSplash = settings::readFlag(settings::kShowSplashScreen, settings::kDefaultShowSplashScreen) != 0;
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExW(&version))
+        m_isNt5 = version.dwMajorVersion > 4;
+}
+
+CMainWnd::~CMainWnd() = default;
+
+bool CMainWnd::create()
+{
+    if (!registerClass(kMainWindowClass, kMainClassStyle, nullptr, LoadCursor(nullptr, IDC_ARROW),
+                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)))
+        return false;
+    return CWnd::create(0, kMainWindowClass, kMainWindowTitle, WS_POPUP, 0, 0, 0, 0);
+}
+
+HWND CMainWnd::pageHostWindow() const { return m_pageHost && m_pageHost->exists() ? m_pageHost->hwnd() : nullptr; }
+
+void CMainWnd::onCreate()
+{
+    m_app.sync().setMainWindow(hwnd());
+    m_app.sync().setPageHostFinder([this] { return pageHostWindow(); });
+    m_schedule.attach(hwnd());
+    m_schedule.setPageHostOpen([this] { return pageHostWindow() != nullptr; });
+    m_schedule.setTimeChangeHook([this] {
+        if (CChronelProxyObj* automation = m_app.automationObject())
+            automation->bumpRevision();
+    });
+    if (settings::readFlag(settings::kTaskBarIcon, settings::kDefaultTaskBarIcon))
+        showTrayIcon(true);
+    SetClassLongPtrW(hwnd(), GCLP_HICON,
+                     reinterpret_cast<LONG_PTR>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128))));
+    m_schedule.postAutocheck();
+    setReminderInterval(kReminderFast);
+}
+
+void CMainWnd::setReminderInterval(UINT interval)
+{
+    if (interval == m_reminderInterval)
+        return;
+    if (m_reminderInterval)
+        KillTimer(hwnd(), IDT_REMINDERS);
+    m_reminderInterval = SetTimer(hwnd(), IDT_REMINDERS, interval, nullptr) ? interval : 0;
+}
+
+void CMainWnd::onReminderTick()
+{
+    // No reminder is kept by this program yet: an empty schedule is checked once a minute.
+    setReminderInterval(kReminderSlow);
+}
+
+void CMainWnd::showTrayIcon(bool show)
+{
+    (void)show; // the notification-area icon is added with the tray support
+}
+
+void CMainWnd::openPageHost()
+{
+    if (HWND existing = pageHostWindow()) {
+        if (IsIconic(existing))
+            ShowWindow(existing, SW_RESTORE);
+        SetForegroundWindow(existing);
+        BringWindowToTop(existing);
+        return;
+    }
+    m_pageHost = std::make_unique<CPageHost>(m_app, *this);
+    if (!m_pageHost->create())
+        m_pageHost.reset();
+}
+
+void CMainWnd::onPageHostClosed()
+{
+    if (CChronelProxyObj* automation = m_app.automationObject())
+        automation->setHostWindow(nullptr);
+}
+
+void CMainWnd::exitSequence()
+{
+    showTrayIcon(false);
+    if (HWND page = pageHostWindow())
+        DestroyWindow(page);
+    m_pageHost.reset();
+    destroy();
+}
+
+void CMainWnd::onCommand(UINT id)
+{
+    switch (id) {
+    case ID_TRAY_SETTINGS:
+        openPageHost();
+        break;
+    case ID_TRAY_EXIT:
+        exitSequence();
+        break;
+    }
+}
+
+LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == m_dispSettingsMessage && message != 0) {
+        SetForegroundWindow(hwnd());
+        PostMessageW(hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+        return 0;
+    }
+    if (message == m_appUpdateMessage && message != 0) {
+        if (m_pageHost && m_pageHost->exists())
+            m_pageHost->reload();
+        m_app.connectCompanion();
+        m_app.connectVault();
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE:
+        onCreate();
+        return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam));
+        return 0;
+    case WM_APP_EXIT:
+        exitSequence();
+        return 0;
+    case WM_TIMER:
+        if (wParam == IDT_REMINDERS)
+            onReminderTick();
+        else
+            m_schedule.onTimer(wParam);
+        return 0;
+    case WM_AUTOCHECK_CHANGED:
+        m_schedule.onAutocheckChanged(wParam);
+        return 0;
+    case WM_SYNC_BUSY:
+        m_schedule.onSyncBusy(wParam);
+        return 0;
+    case WM_TIMECHANGE:
+        m_schedule.onTimeChange();
+        return 0;
+    case WM_PAGE_HOST_TOPMOST:
+        if (HWND page = pageHostWindow()) {
+            SetWindowPos(page, wParam == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        }
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd(), IDT_REMINDERS);
+        m_reminderInterval = 0;
+        m_app.sync().setMainWindow(nullptr);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return defaultProc(message, wParam, lParam);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Chronel's hidden main window "MWOrvelIDE": it lives as long as the program runs, owns the
+// check schedule's timers, the tray icon and the page host, and dispatches Chronel's private
+// and registered messages.
+
+#include "CCheckSchedule.h"
+#include "CWnd.h"
+
+#include <memory>
+
+class CChronelApp;
+class CPageHost;
+
+inline constexpr wchar_t kMainWindowClass[] = L"Afx:400000:1008";
+inline constexpr wchar_t kMainWindowTitle[] = L"MWOrvelIDE";
+
+class CMainWnd : public CWnd {
+public:
+    explicit CMainWnd(CChronelApp& app);
+    ~CMainWnd() override;
+
+    // Registers the class (double clicks, byte-aligned client) and creates the hidden popup.
+    bool create();
+
+    CCheckSchedule& schedule() { return m_schedule; }
+    CPageHost* pageHost() const { return m_pageHost.get(); }
+    HWND pageHostWindow() const;
+    // Brings an open page host to the front, or opens one.
+    void openPageHost();
+    void showTrayIcon(bool show);
+    // Tray icon, page host and reminders go; then the main window, which ends the loop.
+    void exitSequence();
+
+    // Reminder timer 258: every second while a reminder is due within 65 s, else every minute.
+    UINT reminderInterval() const { return m_reminderInterval; }
+
+protected:
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void onCreate();
+    void onCommand(UINT id);
+    void onReminderTick();
+    void setReminderInterval(UINT interval);
+    void onPageHostClosed();
+
+    friend class CPageHost;
+
+    CChronelApp& m_app;
+    CCheckSchedule m_schedule;
+    std::unique_ptr<CPageHost> m_pageHost;
+    UINT m_dispSettingsMessage = 0;
+    UINT m_appUpdateMessage = 0;
+    bool m_exitOnCheck = false;
+    bool m_autocheck = true;
+    bool m_showSplash = true;
+    bool m_isNt5 = true;
+    UINT m_reminderInterval = 0;
+};
