@@ -124,6 +124,13 @@ STail locate(HANDLE file)
     return tail;
 }
 
+bool readsAsArea(HANDLE file, const STail& tail)
+{
+    std::vector<BYTE> bytes(tail.total);
+    CPrivateArea area;
+    return readAt(file, tail.start, bytes.data(), tail.total) && area.parse(bytes.data(), bytes.size());
+}
+
 void pendingTail(BYTE out[kTail], uint64_t start, uint32_t total)
 {
     std::memset(out, 0, kTail);
@@ -249,13 +256,10 @@ CPrivateArea::Status CPrivateAreaFile::load(const std::wstring& dataFile, std::v
         if (!file)
             return CPrivateArea::Status::Unreadable;
         tail = locate(file.get());
-        if (tail.kind == STail::Kind::Valid) {
-            std::vector<BYTE> bytes(tail.total);
-            CPrivateArea area;
-            if (readAt(file.get(), tail.start, bytes.data(), tail.total) && area.parse(bytes.data(), bytes.size())) {
-                image = std::move(bytes);
-                return CPrivateArea::Status::Present;
-            }
+        if (tail.kind == STail::Kind::Valid && readsAsArea(file.get(), tail)) {
+            image.resize(tail.total);
+            readAt(file.get(), tail.start, image.data(), tail.total);
+            return CPrivateArea::Status::Present;
         }
     }
 
@@ -318,6 +322,11 @@ bool CPrivateAreaFile::store(const std::wstring& dataFile, HANDLE file, const st
         STail tail = locate(file);
         switch (tail.kind) {
         case STail::Kind::Valid:
+            // A total size is only believed when it frames a whole area.
+            if (!readsAsArea(file, tail))
+                return false;
+            start = tail.start;
+            break;
         case STail::Kind::Pending:
             start = tail.start;
             break;

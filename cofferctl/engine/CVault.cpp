@@ -188,6 +188,12 @@ void CVault::discardNewLockbox(const SNewLockbox& answers)
 bool CVault::createLockbox(SNewLockbox& answers, int& status)
 {
     status = -1;
+    // The record of another lockbox of that name would be overwritten, and then removed with
+    // this one if anything failed.
+    CVaultRegKey existing(recordPath(subkeyOf(answers.name)));
+    if (answers.name.empty() || existing.openForReading())
+        return false;
+    existing.close();
     CFileHandle file;
     std::wstring path;
     if (!CDataFile::create(answers.folder, answers.capacityMB, file, path)) {
