@@ -95,3 +95,12 @@ int64_t CVaultTest::fileSize(const std::wstring& path)
         return -1;
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
+
+bool CVaultTest::keyExists(const std::wstring& path)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}

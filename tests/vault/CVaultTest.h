@@ -30,6 +30,7 @@ public:
     static bool writeFile(const std::wstring& path, const std::vector<BYTE>& bytes);
     static int64_t fileSize(const std::wstring& path); // -1 when missing
     static void removeKeyContainer();
+    static bool keyExists(const std::wstring& path); // under HKEY_CURRENT_USER
 
 private:
     std::wstring m_folder;

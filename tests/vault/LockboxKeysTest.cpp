@@ -26,6 +26,15 @@ CSecretBytes accountKey(const std::wstring& path)
     return key;
 }
 
+// Mode 0: the Windows account may open the lockbox without its password.
+void allowAccount(const std::wstring& path, const std::wstring& password)
+{
+    CLockboxKeys keys(path);
+    ASSERT_TRUE(keys.load());
+    keys.setMode(password, 0);
+    EXPECT_EQ(keys.mode(), 0);
+}
+
 // Switches the container to another Windows account's key pair (or back to a saved one).
 void becomeAccount(const std::vector<BYTE>& pair)
 {
@@ -85,11 +94,7 @@ TEST_F(LockboxKeysTest, SecondAccountIsLetInAfterOneOpenWithThePassword)
     ASSERT_FALSE(first.empty());
     const std::wstring path = makeLockboxFile(L"pw");
     const CSecretBytes key = diskKeyOf(path, L"pw");
-    {
-        CLockboxKeys keys(path);
-        ASSERT_TRUE(keys.load());
-        keys.setMode(L"pw", 0);
-    }
+    allowAccount(path, L"pw");
     ASSERT_EQ(accountKey(path), key);
     const int64_t before = fileSize(path);
 
@@ -125,11 +130,7 @@ TEST_F(LockboxKeysTest, SecondAccountIsLetInAfterOneOpenWithThePassword)
 TEST_F(LockboxKeysTest, PasswordCheckWithoutAddAccountAddsNoEntry)
 {
     const std::wstring path = makeLockboxFile(L"pw");
-    {
-        CLockboxKeys keys(path);
-        ASSERT_TRUE(keys.load());
-        keys.setMode(L"pw", 0);
-    }
+    allowAccount(path, L"pw");
     CCryptoEngine::instance().release();
     ASSERT_FALSE(CKeyContainer::newExchangePair(CCryptoEngine::ContainerName).empty());
     CLockboxKeys keys(path);

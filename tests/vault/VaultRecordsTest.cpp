@@ -12,15 +12,6 @@ namespace {
 
 const std::wstring kVaults = vaultkeys::Vaults;
 
-bool keyExists(const std::wstring& path)
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 std::string ansi(const std::wstring& text)
 {
     int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -72,8 +63,8 @@ TEST_F(VaultRecordsTest, LegacyRecordIsReadAsAnsiAndRewrittenOnce)
     EXPECT_FALSE(box.needsRewrite());
 
     const std::wstring newSubkey = cipher.encipherText(name);
-    EXPECT_FALSE(keyExists(kVaults + L"\\" + oldSubkey));
-    ASSERT_TRUE(keyExists(kVaults + L"\\" + newSubkey));
+    EXPECT_FALSE(CVaultTest::keyExists(kVaults + L"\\" + oldSubkey));
+    ASSERT_TRUE(CVaultTest::keyExists(kVaults + L"\\" + newSubkey));
     CVaultRegKey record(kVaults + L"\\" + newSubkey);
     DWORD format = 0, exclude = 0;
     EXPECT_TRUE(record.readDword(L"8", format));
@@ -104,7 +95,7 @@ TEST_F(VaultRecordsTest, LegacyRecordWithoutNameIsKeptAsItIs)
     CVault vault;
     ASSERT_EQ(vault.loadLockboxes(true).size(), 1u);
     EXPECT_EQ(vault.lockboxes()[0]->name(), L"");
-    EXPECT_TRUE(keyExists(kVaults + L"\\" + subkey));
+    EXPECT_TRUE(CVaultTest::keyExists(kVaults + L"\\" + subkey));
     DWORD value = 0;
     EXPECT_FALSE(CVaultRegKey(kVaults).readDword(L"3", value));
     EXPECT_FALSE(vault.createRecord(SNewLockbox{}));
@@ -259,7 +250,7 @@ TEST_F(VaultRecordsTest, DeleteRecordRemovesOnlyThatRecord)
     EXPECT_EQ(reader.lockboxes()[0]->name(), L"Keep");
     CLockbox nameless;
     EXPECT_FALSE(vault.deleteRecord(nameless));
-    EXPECT_TRUE(keyExists(kVaults));
+    EXPECT_TRUE(CVaultTest::keyExists(kVaults));
 }
 
 TEST_F(VaultRecordsTest, SizeInMegabytesIsMeasuredOnce)

@@ -3,6 +3,7 @@
 #include "CVaultRegKey.h"
 #include "CVaultSettings.h"
 #include "CSuiteRegistryTest.h"
+#include "CVaultTest.h"
 
 #include <gtest/gtest.h>
 
@@ -24,15 +25,6 @@ void putRaw(const std::wstring& path, const wchar_t* name, DWORD type, const voi
 void putText(const std::wstring& path, const wchar_t* name, DWORD type, const std::wstring& text)
 {
     putRaw(path, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-bool keyExists(const std::wstring& path)
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 using VaultRegKeyTest = CSuiteRegistryTest;
@@ -152,8 +144,8 @@ TEST_F(VaultRegKeyTest, EnumeratesAndDeletesSubkeysWithTheirContents)
         names.push_back(*name);
     EXPECT_EQ(names, (std::vector<std::wstring>{L"One", L"Two"}));
     EXPECT_TRUE(key.deleteSubkey(L"One"));
-    EXPECT_FALSE(keyExists(kProbe + L"\\One"));
-    EXPECT_TRUE(keyExists(kProbe + L"\\Two"));
+    EXPECT_FALSE(CVaultTest::keyExists(kProbe + L"\\One"));
+    EXPECT_TRUE(CVaultTest::keyExists(kProbe + L"\\Two"));
     EXPECT_FALSE(key.enumerateSubkey(1).has_value());
     // A key that does not exist reads as nothing at all.
     CVaultRegKey missing(kProbe + L"\\Nowhere");
