@@ -44,7 +44,7 @@ public:
     // False for anything that is not one whole well-formed area.
     bool parse(const BYTE* data, size_t length);
 
-    // Key items (Part of the lockbox's key hierarchy).
+    // The lockbox's key items.
     uint32_t version = 1;
     std::vector<std::vector<BYTE>> userEntries;
     std::vector<BYTE> digest;
