@@ -1,0 +1,245 @@
+#include "CVaultRegKey.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kMaxPathChars = 255;
+// RegEnumKeyW names: the registry allows up to 16383 characters.
+constexpr DWORD kSubkeyNameChars = 16384;
+constexpr REGSAM kReadAccess = KEY_READ;                // 0x20019
+constexpr REGSAM kWriteAccess = KEY_READ | KEY_WRITE;   // 0x2001F
+constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;        // 0xF003F
+
+// The registry cipher's key is the same for every record and installation. It is put
+// together byte by byte each time, so that the program image never holds it in one piece.
+void buildRecordKey(BYTE key[32])
+{
+    const BYTE a = 0x3C, b = 0xA5;
+    key[0] = 0x6E; key[1] = 0x1F; key[2] = 0xC2; key[3] = 0x58;
+    key[4] = 0x97; key[5] = 0x0D; key[6] = 0xE4; key[7] = 0x31;
+    for (int i = 8; i < 32; ++i)
+        key[i] = static_cast<BYTE>((key[i - 8] * 5 + a) ^ (b + i));
+}
+
+int hexNibble(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+// The registry does not promise a terminator or an even length: take the whole characters
+// and stop at the first zero.
+std::wstring textOf(const std::vector<BYTE>& data)
+{
+    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty())
+        std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+    text.resize(std::wcslen(text.c_str()));
+    return text;
+}
+
+std::wstring expandEnvironment(const std::wstring& text, size_t dataBytes)
+{
+    DWORD capacity = static_cast<DWORD>(std::max<size_t>(dataBytes + MAX_PATH, 1024));
+    for (;;) {
+        std::wstring buffer(capacity, L'\0');
+        DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), capacity);
+        if (needed == 0)
+            return text;
+        if (needed <= capacity) {
+            buffer.resize(std::wcslen(buffer.c_str()));
+            return buffer;
+        }
+        capacity = needed; // a long variable value: try again with room for it
+    }
+}
+
+} // namespace
+
+CVaultRegKey::CVaultRegKey(const std::wstring& path) : m_path(path.substr(0, kMaxPathChars))
+{
+    BYTE key[32];
+    buildRecordKey(key);
+    m_cipher.setKey(key, sizeof key);
+    SecureZeroMemory(key, sizeof key);
+}
+
+void CVaultRegKey::close()
+{
+    m_key.reset();
+    m_open = false;
+}
+
+bool CVaultRegKey::openWith(REGSAM access, bool create)
+{
+    close();
+    LONG rc = create ? RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                       nullptr, m_key.put(), nullptr)
+                     : RegOpenKeyExW(m_root, m_path.c_str(), 0, access, m_key.put());
+    m_open = rc == ERROR_SUCCESS;
+    if (!m_open)
+        m_key.release();
+    return m_open;
+}
+
+bool CVaultRegKey::openForReading() { return openWith(kReadAccess, false); }
+bool CVaultRegKey::openForWriting() { return openWith(kWriteAccess, true); }
+bool CVaultRegKey::openForDeleting() { return openWith(kDeleteAccess, true); }
+
+// A value may grow between the size query and the read: ERROR_MORE_DATA asks again.
+bool CVaultRegKey::query(const wchar_t* name, DWORD& type, std::vector<BYTE>& data)
+{
+    if (!openForReading())
+        return false;
+    DWORD size = 0;
+    if (RegQueryValueExW(m_key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    for (;;) {
+        data.assign(size, 0);
+        DWORD got = size;
+        LONG rc = RegQueryValueExW(m_key.get(), name, nullptr, &type, data.empty() ? nullptr : data.data(), &got);
+        if (rc == ERROR_SUCCESS) {
+            data.resize(got);
+            return true;
+        }
+        if (rc != ERROR_MORE_DATA)
+            return false;
+        size = std::max(got, size * 2 + 64);
+    }
+}
+
+bool CVaultRegKey::readDword(const wchar_t* name, DWORD& value)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!query(name, type, data) || type != REG_DWORD || data.size() != sizeof(DWORD))
+        return false;
+    std::memcpy(&value, data.data(), sizeof value);
+    return true;
+}
+
+bool CVaultRegKey::writeDword(const wchar_t* name, DWORD value)
+{
+    return openForWriting()
+        && RegSetValueExW(m_key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value)
+        == ERROR_SUCCESS;
+}
+
+bool CVaultRegKey::readString(const wchar_t* name, std::wstring& text)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!query(name, type, data) || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    text = type == REG_EXPAND_SZ ? expandEnvironment(textOf(data), data.size()) : textOf(data);
+    return true;
+}
+
+bool CVaultRegKey::writeString(const wchar_t* name, const std::wstring& text)
+{
+    // Stored up to the first zero, with the terminator.
+    DWORD chars = static_cast<DWORD>(std::wcslen(text.c_str()));
+    return openForWriting()
+        && RegSetValueExW(m_key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          (chars + 1) * sizeof(wchar_t))
+        == ERROR_SUCCESS;
+}
+
+bool CVaultRegKey::readBinary(const wchar_t* name, std::vector<BYTE>& bytes)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!query(name, type, data) || type != REG_BINARY)
+        return false;
+    bytes = std::move(data);
+    return true;
+}
+
+bool CVaultRegKey::writeBinary(const wchar_t* name, const void* bytes, DWORD length)
+{
+    return openForWriting()
+        && RegSetValueExW(m_key.get(), name, 0, REG_BINARY, static_cast<const BYTE*>(bytes), length)
+        == ERROR_SUCCESS;
+}
+
+bool CVaultRegKey::deleteSubkey(const std::wstring& name)
+{
+    return openForDeleting() && SHDeleteKeyW(m_key.get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+std::optional<std::wstring> CVaultRegKey::enumerateSubkey(DWORD index)
+{
+    if (!openForReading())
+        return std::nullopt;
+    std::vector<wchar_t> name(kSubkeyNameChars);
+    if (RegEnumKeyW(m_key.get(), index, name.data(), kSubkeyNameChars) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(name.data());
+}
+
+std::wstring CVaultRegKey::encipherBytes(const void* bytes, size_t length) const
+{
+    size_t padded = (length + CTwofish::BlockSize - 1) / CTwofish::BlockSize * CTwofish::BlockSize;
+    std::vector<BYTE> buffer(padded, 0);
+    if (length)
+        std::memcpy(buffer.data(), bytes, length);
+    m_cipher.encipher(buffer.data(), buffer.size());
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring hex;
+    hex.reserve(padded * 2);
+    for (BYTE b : buffer) {
+        hex += digits[b >> 4];
+        hex += digits[b & 0xF];
+    }
+    return hex;
+}
+
+std::wstring CVaultRegKey::encipherText(const std::wstring& text) const
+{
+    return encipherBytes(text.data(), text.size() * sizeof(wchar_t));
+}
+
+std::wstring CVaultRegKey::decipherText(const std::wstring& hex, bool legacy) const
+{
+    // Two characters per byte; a character that is no digit counts as 0 in the high position
+    // and is ignored in the low one. Two spare zero bytes end a text that fills its last block.
+    size_t length = hex.size() / 2;
+    std::vector<BYTE> buffer(length + 2, 0);
+    for (size_t i = 0; i < length; ++i) {
+        int high = hexNibble(hex[2 * i]), low = hexNibble(hex[2 * i + 1]);
+        buffer[i] = static_cast<BYTE>((high < 0 ? 0 : high << 4) | (low < 0 ? 0 : low));
+    }
+    m_cipher.decipher(buffer.data(), length);
+    if (!legacy)
+        return textOf(buffer);
+    // The earlier version stored ANSI text in the system code page.
+    int bytes = static_cast<int>(std::strlen(reinterpret_cast<const char*>(buffer.data())));
+    if (bytes == 0)
+        return {};
+    int chars = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(buffer.data()), bytes, nullptr, 0);
+    std::wstring text(chars > 0 ? chars : 0, L'\0');
+    if (chars > 0)
+        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(buffer.data()), bytes, text.data(), chars);
+    return text;
+}
+
+bool CVaultRegKey::readEncipheredString(const wchar_t* name, std::wstring& text, bool legacy)
+{
+    std::wstring hex;
+    if (!readString(name, hex))
+        return false;
+    text = decipherText(hex, legacy);
+    return true;
+}
+
+bool CVaultRegKey::writeEncipheredString(const wchar_t* name, const std::wstring& text)
+{
+    return writeString(name, encipherText(text));
+}
