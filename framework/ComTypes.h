@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <new>
 #include <string>
 #include <utility>
 
@@ -70,6 +71,20 @@ public:
 private:
     VARIANT m_v;
 };
+
+// Runs a COM method's body: no exception may leave a COM method, so one that escapes the
+// body becomes an error result.
+template <typename Body>
+HRESULT comGuard(Body body) noexcept
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
 
 // A newly allocated BSTR for an [out, retval] text; E_OUTOFMEMORY when allocation fails.
 inline HRESULT returnText(const std::wstring& text, BSTR* out)

@@ -109,200 +109,298 @@ ULONG CChronelProxyObj::Release()
 
 HRESULT CChronelProxyObj::CorrectNow()
 {
-    m_correcting = true;
-    if (m_hostWindow && IsWindow(m_hostWindow))
-        SendMessageW(m_hostWindow, WM_CORRECT_NOW, 0, 0);
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        m_correcting = true;
+        if (m_hostWindow && IsWindow(m_hostWindow))
+            SendMessageW(m_hostWindow, WM_CORRECT_NOW, 0, 0);
+        return S_OK;
+    });
 }
 
 HRESULT CChronelProxyObj::ClearHistory()
 {
-    CClockSync::clearHistory();
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        CClockSync::clearHistory();
+        return S_OK;
+    });
 }
 
 HRESULT CChronelProxyObj::SetLogMaxSize(LONG n)
 {
-    if (n < 0)
-        return E_INVALIDARG;
-    settings::writeDword(settings::kLogMaxSize, static_cast<DWORD>(n));
-    if (n > 0)
-        CClockSync::trimLog();
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        if (n < 0)
+            return E_INVALIDARG;
+        settings::writeDword(settings::kLogMaxSize, static_cast<DWORD>(n));
+        if (n > 0)
+            CClockSync::trimLog();
+        return S_OK;
+    });
 }
 
-HRESULT CChronelProxyObj::GetLogMaxSize(LONG* n) { return returnSetting(settings::kLogMaxSize, 0, n); }
+HRESULT CChronelProxyObj::GetLogMaxSize(LONG* n)
+{
+    return comGuard([&]() -> HRESULT { return returnSetting(settings::kLogMaxSize, 0, n); });
+}
 
 HRESULT CChronelProxyObj::GetMeanCorrection(BSTR* text)
 {
-    std::wstring mean;
-    if (!CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readString(settings::kMeanCorrection, mean))
-        return returnText(L"", text);
-    return returnText(mean + L"s", text);
+    return comGuard([&]() -> HRESULT {
+        std::wstring mean;
+        if (!CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readString(settings::kMeanCorrection, mean))
+            return returnText(L"", text);
+        return returnText(mean + L"s", text);
+    });
 }
 
-HRESULT CChronelProxyObj::GetCorrectionCount(LONG* n) { return returnSetting(settings::kCorrectionCount, 0, n); }
+HRESULT CChronelProxyObj::GetCorrectionCount(LONG* n)
+{
+    return comGuard([&]() -> HRESULT { return returnSetting(settings::kCorrectionCount, 0, n); });
+}
 
 HRESULT CChronelProxyObj::GetLogEntry(LONG n, BSTR* text)
 {
-    std::wstring entry;
-    if (n < 1 || !CClockSync::logEntry(static_cast<DWORD>(n), entry))
-        return noText(text);
-    return returnText(entry, text);
+    return comGuard([&]() -> HRESULT {
+        std::wstring entry;
+        if (n < 1 || !CClockSync::logEntry(static_cast<DWORD>(n), entry))
+            return noText(text);
+        return returnText(entry, text);
+    });
 }
 
-HRESULT CChronelProxyObj::GetLimitLog(LONG* flag) { return returnFlag(settings::kLimitLog, 0, flag); }
+HRESULT CChronelProxyObj::GetLimitLog(LONG* flag)
+{
+    return comGuard([&]() -> HRESULT { return returnFlag(settings::kLimitLog, 0, flag); });
+}
 
 HRESULT CChronelProxyObj::SetLimitLog(LONG flag)
 {
-    settings::writeFlag(settings::kLimitLog, flag != 0);
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        settings::writeFlag(settings::kLimitLog, flag != 0);
+        return S_OK;
+    });
 }
 
 // --- Time servers and the connectivity test -------------------------------------------
 
 HRESULT CChronelProxyObj::SetDefaultServers()
 {
-    for (int k = 1; k <= 5; ++k)
-        settings::writeString(settings::serverValueName(k).c_str(), kDefaultTimeServers[k - 1].hostName);
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        for (int k = 1; k <= 5; ++k)
+            settings::writeString(settings::serverValueName(k).c_str(), kDefaultTimeServers[k - 1].hostName);
+        return S_OK;
+    });
 }
 
 HRESULT CChronelProxyObj::SetInternetCheck(LONG flag)
 {
-    settings::writeFlag(settings::kInternetCheck, flag != 0);
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        settings::writeFlag(settings::kInternetCheck, flag != 0);
+        return S_OK;
+    });
 }
 
-HRESULT CChronelProxyObj::GetInternetCheck(LONG* flag) { return returnFlag(settings::kInternetCheck, 1, flag); }
+HRESULT CChronelProxyObj::GetInternetCheck(LONG* flag)
+{
+    return comGuard([&]() -> HRESULT { return returnFlag(settings::kInternetCheck, 1, flag); });
+}
 
 HRESULT CChronelProxyObj::GetServer(LONG k, BSTR* text)
 {
-    if (!validServer(k))
-        return noText(text);
-    return returnText(settings::readString(settings::serverValueName(k).c_str(), L""), text);
+    return comGuard([&]() -> HRESULT {
+        if (!validServer(k))
+            return noText(text);
+        return returnText(settings::readString(settings::serverValueName(k).c_str(), L""), text);
+    });
 }
 
 HRESULT CChronelProxyObj::SetServer(LONG k, BSTR text)
 {
-    if (validServer(k))
-        settings::writeString(settings::serverValueName(k).c_str(), textOf(text));
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        if (validServer(k))
+            settings::writeString(settings::serverValueName(k).c_str(), textOf(text));
+        return S_OK;
+    });
 }
 
 HRESULT CChronelProxyObj::GetInternetCheckText(BSTR* text)
 {
-    return returnText(CCheckSchedule::internetCheckText(displayName()), text);
+    return comGuard([&]() -> HRESULT {
+        return returnText(CCheckSchedule::internetCheckText(displayName()), text);
+    });
 }
 
 // --- Schedule ----------------------------------------------------------------------------
 
 HRESULT CChronelProxyObj::SetAutocheck(LONG flag)
 {
-    CCheckSchedule::setAutocheck(flag != 0, mainWindow());
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        CCheckSchedule::setAutocheck(flag != 0, mainWindow());
+        return S_OK;
+    });
 }
 
-HRESULT CChronelProxyObj::GetAutocheck(LONG* flag) { return returnFlag(settings::kAutocheck, 1, flag); }
+HRESULT CChronelProxyObj::GetAutocheck(LONG* flag)
+{
+    return comGuard([&]() -> HRESULT { return returnFlag(settings::kAutocheck, 1, flag); });
+}
 
-HRESULT CChronelProxyObj::GetLastCheckText(BSTR* text) { return returnText(CCheckSchedule::lastCheckText(), text); }
+HRESULT CChronelProxyObj::GetLastCheckText(BSTR* text)
+{
+    return comGuard([&]() -> HRESULT { return returnText(CCheckSchedule::lastCheckText(), text); });
+}
 
-HRESULT CChronelProxyObj::GetDailyUpdate(LONG* flag) { return returnFlag(settings::kDailyUpdate, 1, flag); }
+HRESULT CChronelProxyObj::GetDailyUpdate(LONG* flag)
+{
+    return comGuard([&]() -> HRESULT { return returnFlag(settings::kDailyUpdate, 1, flag); });
+}
 
-HRESULT CChronelProxyObj::GetHours(LONG* n) { return returnSetting(settings::kHours, settings::kDefaultHours, n); }
+HRESULT CChronelProxyObj::GetHours(LONG* n)
+{
+    return comGuard([&]() -> HRESULT { return returnSetting(settings::kHours, settings::kDefaultHours, n); });
+}
 
-HRESULT CChronelProxyObj::GetNextCheckText(BSTR* text) { return returnText(CCheckSchedule::nextCheckText(), text); }
+HRESULT CChronelProxyObj::GetNextCheckText(BSTR* text)
+{
+    return comGuard([&]() -> HRESULT { return returnText(CCheckSchedule::nextCheckText(), text); });
+}
 
 HRESULT CChronelProxyObj::SetDailyUpdate(LONG flag)
 {
-    CCheckSchedule::setDailyUpdate(flag != 0, mainWindow());
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        CCheckSchedule::setDailyUpdate(flag != 0, mainWindow());
+        return S_OK;
+    });
 }
 
 HRESULT CChronelProxyObj::SetHours(LONG n)
 {
-    CCheckSchedule::setHours(n < 1 ? 1 : static_cast<DWORD>(n), mainWindow());
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        CCheckSchedule::setHours(n < 1 ? 1 : static_cast<DWORD>(n), mainWindow());
+        return S_OK;
+    });
 }
 
-HRESULT CChronelProxyObj::GetExitOnCheck(LONG* flag) { return returnFlag(settings::kExitOnCheck, 0, flag); }
+HRESULT CChronelProxyObj::GetExitOnCheck(LONG* flag)
+{
+    return comGuard([&]() -> HRESULT { return returnFlag(settings::kExitOnCheck, 0, flag); });
+}
 
 HRESULT CChronelProxyObj::SetExitOnCheck(LONG flag)
 {
-    CCheckSchedule::setExitOnCheck(flag != 0, mainWindow());
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        CCheckSchedule::setExitOnCheck(flag != 0, mainWindow());
+        return S_OK;
+    });
 }
 
 // --- Tray icon ---------------------------------------------------------------------------
 
-HRESULT CChronelProxyObj::GetTaskBarIcon(LONG* flag) { return returnFlag(settings::kTaskBarIcon, 1, flag); }
+HRESULT CChronelProxyObj::GetTaskBarIcon(LONG* flag)
+{
+    return comGuard([&]() -> HRESULT { return returnFlag(settings::kTaskBarIcon, 1, flag); });
+}
 
 HRESULT CChronelProxyObj::SetTaskBarIcon(LONG flag)
 {
-    settings::writeFlag(settings::kTaskBarIcon, flag != 0);
-    CChronelApp* app = CChronelApp::instance();
-    if (CMainWnd* main = app ? app->mainWnd() : nullptr)
-        main->showTrayIcon(flag != 0);
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        settings::writeFlag(settings::kTaskBarIcon, flag != 0);
+        CChronelApp* app = CChronelApp::instance();
+        if (CMainWnd* main = app ? app->mainWnd() : nullptr)
+            main->showTrayIcon(flag != 0);
+        return S_OK;
+    });
 }
 
-HRESULT CChronelProxyObj::GetShowDateInTooltip(LONG* flag) { return returnFlag(settings::kShowDateInTooltip, 0, flag); }
+HRESULT CChronelProxyObj::GetShowDateInTooltip(LONG* flag)
+{
+    return comGuard([&]() -> HRESULT { return returnFlag(settings::kShowDateInTooltip, 0, flag); });
+}
 
 HRESULT CChronelProxyObj::SetShowDateInTooltip(LONG flag)
 {
-    settings::writeFlag(settings::kShowDateInTooltip, flag != 0);
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        settings::writeFlag(settings::kShowDateInTooltip, flag != 0);
+        return S_OK;
+    });
 }
 
 // --- What the page host shows --------------------------------------------------------------
 
-HRESULT CChronelProxyObj::GetStatus(BSTR* text) { return returnText(m_display.status, text); }
-HRESULT CChronelProxyObj::GetServerTime(BSTR* text) { return returnText(m_display.serverTime, text); }
-HRESULT CChronelProxyObj::GetServerDate(BSTR* text) { return returnText(m_display.serverDate, text); }
-HRESULT CChronelProxyObj::GetLocalTime(BSTR* text) { return returnText(m_display.localTime, text); }
-HRESULT CChronelProxyObj::GetLocalDate(BSTR* text) { return returnText(m_display.localDate, text); }
+HRESULT CChronelProxyObj::GetStatus(BSTR* text)
+{
+    return comGuard([&]() -> HRESULT { return returnText(m_display.status, text); });
+}
+HRESULT CChronelProxyObj::GetServerTime(BSTR* text)
+{
+    return comGuard([&]() -> HRESULT { return returnText(m_display.serverTime, text); });
+}
+HRESULT CChronelProxyObj::GetServerDate(BSTR* text)
+{
+    return comGuard([&]() -> HRESULT { return returnText(m_display.serverDate, text); });
+}
+HRESULT CChronelProxyObj::GetLocalTime(BSTR* text)
+{
+    return comGuard([&]() -> HRESULT { return returnText(m_display.localTime, text); });
+}
+HRESULT CChronelProxyObj::GetLocalDate(BSTR* text)
+{
+    return comGuard([&]() -> HRESULT { return returnText(m_display.localDate, text); });
+}
 
 HRESULT CChronelProxyObj::CompareClocks(LONG* result)
 {
-    const std::wstring unknown = loadString(IDS_UNKNOWN);
-    const std::wstring reading = loadString(IDS_READING);
-    const PageDisplay& d = m_display;
-    if (d.serverTime == unknown)
-        return returnNumber(1, result);
-    if (d.serverTime != reading && (d.serverTime != d.localTime || d.serverDate != d.localDate))
-        return returnNumber(-1, result);
-    return returnNumber(0, result);
+    return comGuard([&]() -> HRESULT {
+        const std::wstring unknown = loadString(IDS_UNKNOWN);
+        const std::wstring reading = loadString(IDS_READING);
+        const PageDisplay& d = m_display;
+        if (d.serverTime == unknown)
+            return returnNumber(1, result);
+        if (d.serverTime != reading && (d.serverTime != d.localTime || d.serverDate != d.localDate))
+            return returnNumber(-1, result);
+        return returnNumber(0, result);
+    });
 }
 
 // --- Help, suite components and the product flag --------------------------------------------
 
 HRESULT CChronelProxyObj::ShowHelp()
 {
-    const std::wstring help = CApplication::moduleFolder() + L"\\OnlineHelp.chm";
-    ShellExecuteW(mainWindow(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        const std::wstring help = CApplication::moduleFolder() + L"\\OnlineHelp.chm";
+        ShellExecuteW(mainWindow(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return S_OK;
+    });
 }
 
 HRESULT CChronelProxyObj::ConnectCompanion(LONG* exists)
 {
-    CChronelApp* app = CChronelApp::instance();
-    return returnNumber(app && app->connectCompanion() ? 1 : 0, exists);
+    return comGuard([&]() -> HRESULT {
+        CChronelApp* app = CChronelApp::instance();
+        return returnNumber(app && app->connectCompanion() ? 1 : 0, exists);
+    });
 }
 
 HRESULT CChronelProxyObj::ConnectVault(LONG* exists)
 {
-    CChronelApp* app = CChronelApp::instance();
-    return returnNumber(app && app->connectVault() ? 1 : 0, exists);
+    return comGuard([&]() -> HRESULT {
+        CChronelApp* app = CChronelApp::instance();
+        return returnNumber(app && app->connectVault() ? 1 : 0, exists);
+    });
 }
 
 HRESULT CChronelProxyObj::IsProductPresent(LONG* flag)
 {
-    DWORD value = 0;
-    CRegistryKey(HKEY_LOCAL_MACHINE, kProductsPath).readDword(L"Tempra", value);
-    return returnNumber(static_cast<LONG>(value & 1), flag);
+    return comGuard([&]() -> HRESULT {
+        DWORD value = 0;
+        CRegistryKey(HKEY_LOCAL_MACHINE, kProductsPath).readDword(L"Tempra", value);
+        return returnNumber(static_cast<LONG>(value & 1), flag);
+    });
 }
 
-HRESULT CChronelProxyObj::GetReserved(LONG* n) { return returnNumber(0, n); }
+HRESULT CChronelProxyObj::GetReserved(LONG* n)
+{
+    return comGuard([&]() -> HRESULT { return returnNumber(0, n); });
+}
 
 // --- Time zones, the zone bar, reminders, timers and updates: not in this program yet --------
 

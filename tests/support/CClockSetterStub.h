@@ -4,6 +4,7 @@
 
 #include "IClockSetter.h"
 
+#include <functional>
 #include <vector>
 
 class CClockSetterStub : public IClockSetter {
@@ -16,6 +17,8 @@ public:
             SetLastError(ERROR_PRIVILEGE_NOT_HELD);
             return false;
         }
+        if (onSet)
+            onSet();
         return true;
     }
 
@@ -31,6 +34,8 @@ public:
     }
 
     bool refuse = false;
+    // Runs after a time was accepted, as the system's report of the change would.
+    std::function<void()> onSet;
     std::vector<SYSTEMTIME> requests;
     std::vector<FILETIME> askedAt;
 };

@@ -1,0 +1,288 @@
+// Chronel.exe itself under Wine: start-up, switches, single instance, uninstall messages,
+// check-and-exit and the automation server, seen through the registry, windows and services
+// it leaves.
+
+#include "CChildProcess.h"
+#include "CRegistryKey.h"
+#include "CSuiteRegistryTest.h"
+#include "ChronelSettings.h"
+#include "RunEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"Afx:400000:1008";
+constexpr wchar_t kMainTitle[] = L"MWOrvelIDE";
+constexpr wchar_t kPageTitle[] = L"Orvel.Cofferix";
+constexpr DWORD kStartMs = 15000;
+
+// Another process's window comes together while we look: wait for what is expected.
+template <typename Condition>
+bool waitUntil(Condition done, DWORD ms = 5000)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+class ChronelProgramTest : public CSuiteRegistryTest {
+protected:
+    void SetUp() override
+    {
+        CSuiteRegistryTest::SetUp();
+        // No check may go out to the Internet: the servers cannot be reached from here.
+        settings::writeDword(settings::kInternetCheck, 0);
+        settings::writeString(L"Server1", L"no-such-host.invalid");
+    }
+    void TearDown() override
+    {
+        removeService();
+        CSuiteRegistryTest::TearDown();
+    }
+
+    static std::wstring chronelPath() { return CChildProcess::besideTests(L"Chronel.exe"); }
+
+    static bool readDword(const wchar_t* name, DWORD& value)
+    {
+        return CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(name, value);
+    }
+    static bool readRunEntry(std::wstring& entry)
+    {
+        return CRegistryKey(HKEY_CURRENT_USER, kRunKeyPath).readString(kRunValueName, entry);
+    }
+    static bool serviceExists()
+    {
+        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE service = manager ? OpenServiceW(manager, L"FileInfo", SERVICE_QUERY_STATUS) : nullptr;
+        if (service)
+            CloseServiceHandle(service);
+        if (manager)
+            CloseServiceHandle(manager);
+        return service != nullptr;
+    }
+    static void removeService()
+    {
+        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE service = manager ? OpenServiceW(manager, L"FileInfo", DELETE) : nullptr;
+        if (service) {
+            DeleteService(service);
+            CloseServiceHandle(service);
+        }
+        if (manager)
+            CloseServiceHandle(manager);
+    }
+    // Ends a running Chronel the way its tray menu does.
+    static void exitChronel(CChildProcess& chronel, HWND main)
+    {
+        PostMessageW(main, 0x466 /* WM_APP_EXIT */, 0, 0);
+        DWORD code = 99;
+        EXPECT_TRUE(chronel.waitForExit(10000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    // The page host shows up at the end of start-up or not at all.
+    static bool pageOpens(CChildProcess& chronel)
+    {
+        return chronel.waitForWindow(kMainClass, kPageTitle, 1500) != nullptr;
+    }
+};
+
+TEST_F(ChronelProgramTest, FirstRunOpensThePageAndRegistersEverything)
+{
+    CChildProcess chronel(L"Chronel.exe", L"");
+    ASSERT_TRUE(chronel.started());
+    HWND main = chronel.waitForWindow(kMainClass, kMainTitle, kStartMs);
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(IsWindowVisible(main));
+    HWND page = chronel.waitForWindow(kMainClass, kPageTitle, 5000);
+    ASSERT_NE(page, nullptr) << "the first run opens the main page";
+    EXPECT_TRUE(waitUntil([page] { return IsWindowVisible(page) != FALSE; }));
+
+    DWORD firstRun = 1, autocheck = 0;
+    EXPECT_TRUE(readDword(settings::kFirstRun, firstRun));
+    EXPECT_EQ(firstRun, 0u);
+    EXPECT_TRUE(readDword(settings::kAutocheck, autocheck));
+    EXPECT_EQ(autocheck, 1u);
+    std::wstring run;
+    ASSERT_TRUE(readRunEntry(run));
+    EXPECT_EQ(run, L"\"" + chronelPath() + L"\"");
+    EXPECT_TRUE(serviceExists()) << "the FileInfo driver service is installed while Chronel runs";
+    std::wstring localServer;
+    EXPECT_TRUE(CRegistryKey(HKEY_CLASSES_ROOT, L"CLSID\\{B99F7972-3AAC-401E-AADC-A404EE603FD4}\\LocalServer32")
+                    .readString(L"", localServer));
+    EXPECT_EQ(localServer, chronelPath());
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"MUTEX_ORVELIDE");
+    EXPECT_NE(mutex, nullptr);
+    if (mutex)
+        CloseHandle(mutex);
+
+    exitChronel(chronel, main);
+    EXPECT_FALSE(serviceExists()) << "the service is removed at exit";
+    EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, L"MUTEX_ORVELIDE"), nullptr);
+}
+
+TEST_F(ChronelProgramTest, RunEntryFollowsExitOnCheck)
+{
+    settings::writeDword(settings::kFirstRun, 0);
+    settings::writeDword(settings::kExitOnCheck, 1);
+    {
+        CChildProcess chronel(L"Chronel.exe", L"");
+        HWND main = chronel.waitForWindow(kMainClass, kMainTitle, kStartMs);
+        ASSERT_NE(main, nullptr);
+        std::wstring run;
+        ASSERT_TRUE(readRunEntry(run));
+        EXPECT_EQ(run, L"\"" + chronelPath() + L"\" noShow");
+        EXPECT_FALSE(pageOpens(chronel)) << "not the first run";
+        exitChronel(chronel, main);
+    }
+    settings::writeDword(settings::kExitOnCheck, 0);
+    CChildProcess chronel(L"Chronel.exe", L"");
+    HWND main = chronel.waitForWindow(kMainClass, kMainTitle, kStartMs);
+    ASSERT_NE(main, nullptr);
+    std::wstring run;
+    ASSERT_TRUE(readRunEntry(run));
+    EXPECT_EQ(run, L"\"" + chronelPath() + L"\"");
+    exitChronel(chronel, main);
+}
+
+// The trimmed command line is compared ignoring case; two words match no switch.
+TEST_F(ChronelProgramTest, ShowSwitch)
+{
+    const struct {
+        const wchar_t* arguments;
+        bool pageOpens;
+    } cases[] = {{L"  SHOW  ", true}, {L"show now", false}, {L"", false}};
+    for (const auto& c : cases) {
+        settings::writeDword(settings::kFirstRun, 0);
+        CChildProcess chronel(L"Chronel.exe", c.arguments);
+        HWND main = chronel.waitForWindow(kMainClass, kMainTitle, kStartMs);
+        ASSERT_NE(main, nullptr) << c.arguments;
+        EXPECT_EQ(pageOpens(chronel), c.pageOpens) << "'" << c.arguments << "'";
+        exitChronel(chronel, main);
+    }
+}
+
+// A second start hands over to the running instance, which brings up its page, and ends.
+TEST_F(ChronelProgramTest, SecondStartShowsTheRunningInstance)
+{
+    settings::writeDword(settings::kFirstRun, 0);
+    CChildProcess first(L"Chronel.exe", L"");
+    HWND main = first.waitForWindow(kMainClass, kMainTitle, kStartMs);
+    ASSERT_NE(main, nullptr);
+    ASSERT_FALSE(pageOpens(first));
+
+    CChildProcess second(L"Chronel.exe", L"");
+    DWORD code = 99;
+    ASSERT_TRUE(second.waitForExit(kStartMs, &code)) << "the second instance ends";
+    EXPECT_EQ(second.waitForWindow(kMainClass, kMainTitle, 0), nullptr);
+    EXPECT_NE(first.waitForWindow(kMainClass, kPageTitle, 5000), nullptr) << "the first shows its page";
+    exitChronel(first, main);
+}
+
+// "remove" without the de-installation log says so and changes nothing.
+TEST_F(ChronelProgramTest, RemoveWithoutTheLogShowsMessage104)
+{
+    CChildProcess chronel(L"Chronel.exe", L"remove");
+    HWND box = chronel.waitForWindow(L"#32770", nullptr, kStartMs);
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(waitUntil([box] { return !CChildProcess::dialogText(box).empty(); }));
+    wchar_t caption[64] = {};
+    GetWindowTextW(box, caption, 64);
+    EXPECT_STREQ(caption, L"Orvel.Tempra");
+    std::wstring folder = chronelPath();
+    folder.resize(folder.find_last_of(L'\\'));
+    EXPECT_NE(CChildProcess::dialogText(box).find(L"The product de-installation file is missing.  Expected to find: " +
+                                                  folder + L"\\DeIsL1.isu"),
+              std::wstring::npos)
+        << CChildProcess::dialogText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(chronel.waitForExit(10000));
+    DWORD firstRun = 0;
+    EXPECT_FALSE(readDword(settings::kFirstRun, firstRun));
+    std::wstring run;
+    EXPECT_FALSE(readRunEntry(run));
+    EXPECT_FALSE(serviceExists());
+}
+
+// "noShow" checks once and ends; with no server answering, no window ever appears.
+TEST_F(ChronelProgramTest, NoShowWithoutAServerEndsWithoutAWindow)
+{
+    CChildProcess chronel(L"Chronel.exe", L"noShow");
+    bool windowSeen = false;
+    const DWORD start = GetTickCount();
+    while (chronel.running() && GetTickCount() - start < 30000) {
+        for (const FoundWindow& w : chronel.windows())
+            if (w.className == kMainClass)
+                windowSeen = true;
+        Sleep(10);
+    }
+    DWORD code = 99;
+    ASSERT_TRUE(chronel.waitForExit(0, &code));
+    EXPECT_FALSE(windowSeen);
+    DWORD last = 0;
+    EXPECT_FALSE(readDword(settings::kLastUpdate, last));
+    DWORD firstRun = 0;
+    EXPECT_FALSE(readDword(settings::kFirstRun, firstRun)) << "check-and-exit is no first run";
+}
+
+// A script client creates the automation object: COM starts Chronel as a local server, the
+// script reads and writes settings through the dispatch names, and the server ends with the
+// client.
+TEST_F(ChronelProgramTest, ScriptClientDrivesTheAutomationServer)
+{
+    CChildProcess registration(L"Chronel.exe", L"RegServer");
+    ASSERT_TRUE(registration.waitForExit(kStartMs));
+    EXPECT_TRUE(registration.windows().empty());
+
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring script = std::wstring(folder) + L"chronel_client.js";
+    {
+        std::ofstream out(script.c_str());
+        out << "var o = new ActiveXObject('Chronel.ChronelProxyObj');\n"
+               "o.SetServer(2, 'ntp.example.org');\n"
+               "WScript.Echo('server2=' + o.GetServer(2));\n"
+               "o.SetHours(6);\n"
+               "WScript.Echo('hours=' + o.GetHours());\n"
+               "var six = o.GetServer(6);\n"
+               "WScript.Echo('server6=[' + six + ']');\n"
+               "o.SetExitOnCheck(1);\n"
+               "WScript.Echo('next=' + o.GetNextCheckText());\n"
+               "WScript.Echo('internet=' + o.GetInternetCheck());\n"
+               "try { o.GetZoneCount(); WScript.Echo('zones'); } catch (e) {\n"
+               "  WScript.Echo('zones=' + (e.number >>> 0).toString(16)); }\n"
+               "try { o.GetServer('x'); } catch (e) { WScript.Echo('bad=' + (e.number >>> 0).toString(16)); }\n";
+    }
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    DWORD code = 99;
+    const std::wstring output = CChildProcess::runCapturing(std::wstring(system) + L"\\cscript.exe",
+                                                            L"//nologo \"" + script + L"\"", 60000, &code);
+    DeleteFileW(script.c_str());
+    EXPECT_EQ(code, 0u) << output;
+    EXPECT_NE(output.find(L"server2=ntp.example.org"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"hours=6"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"server6=[]"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"next=On next application start"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"internet=0"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"zones=80004001"), std::wstring::npos) << "E_NOTIMPL\n" << output;
+    EXPECT_NE(output.find(L"bad="), std::wstring::npos) << output;
+
+    std::wstring server2;
+    EXPECT_TRUE(CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readString(L"Server2", server2));
+    EXPECT_EQ(server2, L"ntp.example.org");
+    DWORD hours = 0;
+    EXPECT_TRUE(readDword(settings::kHours, hours));
+    EXPECT_EQ(hours, 6u);
+    std::wstring run;
+    EXPECT_TRUE(readRunEntry(run));
+    EXPECT_NE(run.find(L"noShow"), std::wstring::npos);
+}
+
+} // namespace
