@@ -50,12 +50,13 @@ HWND CSimulatedDiskBus::notifiedWindow() const
     return m_window;
 }
 
-void CSimulatedDiskBus::play(WPARAM event, const char* step)
+void CSimulatedDiskBus::play(WPARAM event, const char* step, DWORD delayMs)
 {
     HWND window = notifiedWindow();
     std::lock_guard<std::mutex> lock(m_playersMutex);
     ++m_playing;
-    m_players.emplace_back([this, window, event, step] {
+    m_players.emplace_back([this, window, event, step, delayMs] {
+        Sleep(delayMs);
         log(step);
         // Sent, as the system sends device events; the broadcast outlives every player.
         if (window)
@@ -64,9 +65,9 @@ void CSimulatedDiskBus::play(WPARAM event, const char* step)
     });
 }
 
-void CSimulatedDiskBus::playArrival() { play(DBT_DEVICEARRIVAL, "arrival"); }
+void CSimulatedDiskBus::playArrival(DWORD delayMs) { play(DBT_DEVICEARRIVAL, "arrival", delayMs); }
 
-void CSimulatedDiskBus::playRemoval() { play(DBT_DEVICEREMOVECOMPLETE, "removal"); }
+void CSimulatedDiskBus::playRemoval(DWORD delayMs) { play(DBT_DEVICEREMOVECOMPLETE, "removal", delayMs); }
 
 bool CSimulatedDiskBus::updateDriver(const std::string& hardwareId, const std::string& infPath)
 {
@@ -120,7 +121,8 @@ bool CSimulatedDiskBus::plugIn(const void* input, DWORD inputBytes, void* output
             testreg::put(HKEY_LOCAL_MACHINE, key, L"HardwareID", testreg::text(L"SecureDisk\\Disk_AesEnc", REG_MULTI_SZ));
             testreg::put(HKEY_LOCAL_MACHINE, key + L"\\Device Parameters", L"Partmgr", testreg::dword(1));
         }
-        playArrival();
+        if (announceArrival)
+            playArrival();
     }
     return true;
 }

@@ -33,7 +33,8 @@ public:
     bool refuseDriverUpdate = false;
     bool busPresent = true;
     bool refusePlugIn = false;
-    bool diskArrives = true;
+    bool diskArrives = true;     // a plug-in request creates the disk
+    bool announceArrival = true; // ... and its arrival is played at once
     // The disk that a plug-in request creates, and the instance key (below the secure disk's
     // Enum key) that Windows writes for it on arrival; no key when empty.
     Disk pluggedDisk{L"SECUREDISK\\DISK_AESENC\\1&2C4A7E1&0&01"};
@@ -47,9 +48,9 @@ public:
 
     std::vector<std::string> steps() const;
     HWND notifiedWindow() const;
-    // Plays an arrival or removal now (from the bus's own thread).
-    void playArrival();
-    void playRemoval();
+    // Plays an arrival or removal from the bus's own thread, after `delayMs`.
+    void playArrival(DWORD delayMs = 0);
+    void playRemoval(DWORD delayMs = 0);
 
     bool updateDriver(const std::string& hardwareId, const std::string& infPath) override;
     bool firstInterfacePath(const GUID& interfaceClass, std::wstring& path) override;
@@ -66,7 +67,7 @@ public:
 
 private:
     void log(const std::string& step);
-    void play(WPARAM event, const char* step);
+    void play(WPARAM event, const char* step, DWORD delayMs);
     static std::wstring diskPath(const Disk& disk);
     bool plugIn(const void* input, DWORD inputBytes, void* output, DWORD outputBytes, DWORD& returned);
 
