@@ -1,0 +1,78 @@
+#include "CDriverInstallLauncher.h"
+
+#include "CModuleFolder.h"
+#include "UniqueHandle.h"
+
+namespace {
+
+constexpr wchar_t kProgramName[] = L"Cofferprep.exe";
+constexpr wchar_t kFinishedEventName[] = L"CofferixInstallDrivers";
+// Long enough for the dialog to come up before the caller's window takes the foreground back.
+constexpr DWORD kInputIdleMs = 1000;
+
+} // namespace
+
+std::wstring CDriverInstallLauncher::programPath() const
+{
+    std::wstring folder = CModuleFolder::of(m_module);
+    return folder.empty() ? std::wstring() : folder + kProgramName;
+}
+
+void CDriverInstallLauncher::run()
+{
+    // Created before Cofferprep starts, so that its signal cannot come before anyone holds
+    // the event.
+    CHandle finished(CreateEventW(nullptr, FALSE, FALSE, kFinishedEventName));
+    if (!finished)
+        return;
+    const std::wstring path = programPath();
+    if (path.empty())
+        return;
+    CHandle process(start(path));
+    if (!process)
+        return;
+    waitDispatching(finished.get(), process.get());
+}
+
+HANDLE CDriverInstallLauncher::start(const std::wstring& path)
+{
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return nullptr;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_FORCEONFEEDBACK; // the busy cursor until Cofferprep shows its dialog
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    WaitForInputIdle(info.hProcess, kInputIdleMs);
+    return info.hProcess;
+}
+
+void CDriverInstallLauncher::waitDispatching(HANDLE finished, HANDLE process)
+{
+    // The process too: a Cofferprep that ends without signalling (killed, or crashed) must
+    // not keep the caller waiting forever.
+    const HANDLE handles[2] = {finished, process};
+    bool quit = false;
+    int quitCode = 0;
+    for (;;) {
+        DWORD woken = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken != WAIT_OBJECT_0 + 2)
+            break; // signalled, ended, or the wait itself failed
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // The caller's loop must still see it, after we return.
+                quit = true;
+                quitCode = static_cast<int>(msg.wParam);
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (quit)
+        PostQuitMessage(quitCode);
+}
