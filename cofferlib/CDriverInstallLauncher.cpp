@@ -1,5 +1,6 @@
 #include "CDriverInstallLauncher.h"
 
+#include "CMessageWait.h"
 #include "CModuleFolder.h"
 #include "UniqueHandle.h"
 
@@ -55,24 +56,5 @@ void CDriverInstallLauncher::waitDispatching(HANDLE finished, HANDLE process)
     // The process too: a Cofferprep that ends without signalling (killed, or crashed) must
     // not keep the caller waiting forever.
     const HANDLE handles[2] = {finished, process};
-    bool quit = false;
-    int quitCode = 0;
-    for (;;) {
-        DWORD woken = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 2)
-            break; // signalled, ended, or the wait itself failed
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // The caller's loop must still see it, after we return.
-                quit = true;
-                quitCode = static_cast<int>(msg.wParam);
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    if (quit)
-        PostQuitMessage(quitCode);
+    CMessageWait::forAny(handles, 2);
 }

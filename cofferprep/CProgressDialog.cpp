@@ -1,5 +1,6 @@
 #include "CProgressDialog.h"
 
+#include "CMessageWait.h"
 #include "CofferprepNames.h"
 #include "CofferprepResources.h"
 
@@ -98,32 +99,8 @@ void CProgressDialog::onStartInstall()
 
 void CProgressDialog::dispatchUntilEnded(HANDLE thread)
 {
-    bool quit = false;
-    int quitCode = 0;
-    for (;;) {
-        DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0)
-            break;
-        if (woken == WAIT_FAILED) {
-            WaitForSingleObject(thread, INFINITE);
-            break;
-        }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // Kept for the loop that owns it, once the installation has ended.
-                quit = true;
-                quitCode = static_cast<int>(msg.wParam);
-                continue;
-            }
-            if (!IsDialogMessageW(m_window, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
-    }
-    if (quit)
-        PostQuitMessage(quitCode);
+    if (CMessageWait::forAny(&thread, 1, m_window) < 0)
+        WaitForSingleObject(thread, INFINITE); // the thread uses this object: it must end first
 }
 
 void CProgressDialog::onCancel()

@@ -35,7 +35,7 @@ private:
     void onDeviceChange(WPARAM event);
     void onDestroy();
 
-    // Runs the message loop of this thread until `thread` ends.
+    // Dispatches this thread's messages until `thread` ends.
     void dispatchUntilEnded(HANDLE thread);
     int messageBox(UINT textId, UINT type);
     std::wstring loadString(UINT id) const;
