@@ -290,6 +290,24 @@ TEST_F(CofferprepFlowTest, CancelAnsweredNoKeepsTheInstallationWaiting)
     EXPECT_EQ(m_boxes[0].answer, IDNO);
 }
 
+// A quit message to the installation thread ends its wait for the arrival, and (posted again
+// for whoever comes next) the later wait for the removal too; the steps between still run.
+TEST_F(CofferprepFlowTest, AQuitMessageEndsTheInstallationThreadsWaits)
+{
+    m_bus.announceArrival = false;
+    m_bus.pluggedDisk.reportsRemoval = false;
+    m_bus.onStep = [](const std::string& step) {
+        if (step == "plugIn")
+            PostQuitMessage(0); // on the installation thread, which makes the request
+    };
+
+    run();
+
+    EXPECT_EQ(m_bus.steps(), (Steps{"updateDriver root\\sbusenum", "plugIn", "listDisks", "query " + kPlugged,
+                                    "locate " + kPlugged, "eject " + kPlugged}));
+    EXPECT_EQ(instances().size(), 9u) << "the service step runs after the ended wait";
+}
+
 TEST_F(CofferprepFlowTest, AServiceThatNeverSignalsTimesOutAndTheInstallationGoesOn)
 {
     useProgramFolder(L"", L"launch_probe.exe");
