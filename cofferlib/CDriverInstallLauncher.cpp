@@ -2,12 +2,12 @@
 
 #include "CMessageWait.h"
 #include "CModuleFolder.h"
+#include "CofferprepNames.h"
 #include "UniqueHandle.h"
 
 namespace {
 
 constexpr wchar_t kProgramName[] = L"Cofferprep.exe";
-constexpr wchar_t kFinishedEventName[] = L"CofferixInstallDrivers";
 // Long enough for the dialog to come up before the caller's window takes the foreground back.
 constexpr DWORD kInputIdleMs = 1000;
 
@@ -23,7 +23,7 @@ void CDriverInstallLauncher::run()
 {
     // Created before Cofferprep starts, so that its signal cannot come before anyone holds
     // the event.
-    CHandle finished(CreateEventW(nullptr, FALSE, FALSE, kFinishedEventName));
+    CHandle finished(CreateEventW(nullptr, FALSE, FALSE, cofferprep::kFinishedEventName));
     if (!finished)
         return;
     const std::wstring path = programPath();
