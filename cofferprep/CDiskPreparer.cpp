@@ -1,0 +1,88 @@
+#include "CDiskPreparer.h"
+
+#include "CPresentDevices.h"
+#include "CofferprepNames.h"
+
+#include <cstring>
+
+namespace {
+
+// The plug-in request: the 8-byte header's size, serial number 0, and the new device's
+// hardware ids as a list of UTF-16 strings ended by an empty one.
+struct PlugInRequest {
+    DWORD headerSize;
+    DWORD serialNumber;
+    wchar_t hardwareIds[24];
+};
+static_assert(sizeof(PlugInRequest) == cofferprep::kPlugInRequestBytes);
+
+} // namespace
+
+void CDiskPreparer::prepare()
+{
+    // A disk that is there already means the disk driver is installed: nothing to do.
+    if (CPresentDevices::anyWithHardwareId(cofferprep::kDiskHardwareId))
+        return;
+
+    m_flags.raise(WaitFlag::Arrival);
+    if (!requestDisk())
+        return;
+    m_flags.waitUntilCleared(WaitFlag::Arrival);
+
+    if (!m_windows2000)
+        m_service.runOnce();
+
+    std::vector<std::wstring> disks;
+    if (!listWorkingDisks(disks))
+        return;
+    for (const std::wstring& instanceId : disks)
+        eject(instanceId);
+}
+
+bool CDiskPreparer::requestDisk()
+{
+    std::wstring path;
+    if (!m_devices.firstInterfacePath(cofferprep::kBusInterface, path))
+        return false;
+
+    PlugInRequest request{};
+    request.headerSize = 8;
+    request.serialNumber = 0;
+    const wchar_t id[] = L"SecureDisk\\Disk_AesEnc";
+    static_assert(sizeof id + sizeof(wchar_t) <= sizeof request.hardwareIds);
+    std::memcpy(request.hardwareIds, id, sizeof id); // the rest stays zero: the list's end
+    DWORD returned = 0;
+    return m_devices.ioControl(path, cofferprep::kIoctlPlugIn, &request, sizeof request, &request, sizeof request,
+                               returned);
+}
+
+bool CDiskPreparer::listWorkingDisks(std::vector<std::wstring>& instanceIds)
+{
+    std::vector<DeviceInterface> interfaces;
+    bool complete = m_devices.listInterfaces(cofferprep::kDiskInterface, interfaces);
+    for (const DeviceInterface& disk : interfaces) {
+        BYTE answer[cofferprep::kDiskQueryBytes];
+        DWORD returned = 0;
+        if (!m_devices.ioControl(disk.path, cofferprep::kIoctlDiskQuery, nullptr, 0, answer, sizeof answer, returned) ||
+            returned < cofferprep::kDiskQueryMinimumBytes)
+            continue;
+        // Without its instance id a disk cannot be told apart: an empty id would locate the
+        // root of the device tree.
+        if (!disk.instanceId.empty())
+            instanceIds.push_back(disk.instanceId);
+    }
+    return complete;
+}
+
+void CDiskPreparer::eject(const std::wstring& instanceId)
+{
+    m_flags.raise(WaitFlag::Removal);
+    DEVINST node = 0;
+    ULONG status = 0;
+    if (!m_devices.locateDevNode(instanceId, node) || !m_devices.devNodeStatus(node, status) ||
+        !(status & DN_STARTED))
+        return;
+    std::wstring vetoName;
+    if (m_devices.requestEject(node, vetoName) && vetoName.empty())
+        m_flags.waitUntilCleared(WaitFlag::Removal);
+}

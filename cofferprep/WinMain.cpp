@@ -1,0 +1,18 @@
+// Cofferprep: installs the secure-disk bus driver from the Drivers folder beside the program,
+// makes Windows install the secure-disk driver and prepares its instances. No arguments.
+
+#include "CCofferprepApp.h"
+#include "CModuleFolder.h"
+#include "CSetupApiDeviceAccess.h"
+#include "CWindowsVersion.h"
+
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+{
+    CSetupApiDeviceAccess devices;
+    CInstallation::Settings settings;
+    settings.programFolder = CModuleFolder::of(nullptr);
+    settings.windows2000 = CWindowsVersion::isWindows2000();
+    return CCofferprepApp(instance, devices, settings).run();
+}
