@@ -1,5 +1,6 @@
 #pragma once
-// Owners of the handles of SetupAPI and the service control manager.
+// Owner of SetupAPI's device information lists (the service handle owner is the
+// framework's CServiceHandle).
 
 #include "UniqueHandle.h"
 
@@ -12,11 +13,4 @@ struct DevInfoListTraits {
     static void close(Type h) noexcept { ::SetupDiDestroyDeviceInfoList(h); }
 };
 
-struct ServiceHandleTraits {
-    using Type = SC_HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { ::CloseServiceHandle(h); }
-};
-
 using CDevInfoList = TUniqueHandle<DevInfoListTraits>;
-using CServiceHandle = TUniqueHandle<ServiceHandleTraits>;
