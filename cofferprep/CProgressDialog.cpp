@@ -3,11 +3,13 @@
 #include "CMessageWait.h"
 #include "CofferprepNames.h"
 #include "CofferprepResources.h"
+#include "ResourceString.h"
 
 #include <dbt.h>
 
 CProgressDialog::CProgressDialog(HINSTANCE instance, IDeviceAccess& devices, CInstallation::Settings settings)
-    : m_instance(instance), m_devices(devices), m_installation(devices, std::move(settings), *this)
+    : CDialog(IDD_PROGRESS, instance), m_instance(instance), m_devices(devices),
+      m_installation(devices, std::move(settings), *this)
 {
 }
 
@@ -20,70 +22,55 @@ CProgressDialog::~CProgressDialog()
 
 INT_PTR CProgressDialog::doModal()
 {
-    INT_PTR result = DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_PROGRESS), nullptr, &CProgressDialog::dialogProc,
-                                     reinterpret_cast<LPARAM>(this));
+    INT_PTR result = CDialog::doModal(nullptr);
     if (m_thread)
         WaitForSingleObject(m_thread.get(), INFINITE);
     return result;
 }
 
-INT_PTR CALLBACK CProgressDialog::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* self = reinterpret_cast<CProgressDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<CProgressDialog*>(lParam);
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        self->m_window = window;
-    }
-    if (!self)
-        return FALSE;
-    try {
-        return self->onMessage(message, wParam, lParam);
-    } catch (...) {
-        // Nothing may unwind into the system's dialog code; the message counts as handled.
-        return TRUE;
-    }
-}
-
-INT_PTR CProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
+bool CProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        onInitDialog();
-        return TRUE;
     case WM_START_INSTALL:
         onStartInstall();
-        return TRUE;
+        result = TRUE;
+        return true;
     case WM_SHOW_INSTALL_FAILURE:
         messageBox(IDS_INSTALL_FAILED, MB_OK | MB_ICONEXCLAMATION);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) {
-            onCancel();
-            return TRUE;
-        }
-        return FALSE;
+        result = TRUE;
+        return true;
     case WM_DEVICECHANGE:
         if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) {
             onDeviceChange(wParam);
-            SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 0);
-            return TRUE;
+            result = 0;
+            return true;
         }
-        return FALSE;
+        return false;
     case WM_DESTROY:
         onDestroy();
-        return FALSE;
-    default:
-        return FALSE;
+        return false;
     }
+    return CDialog::onMessage(message, wParam, lParam, result);
 }
 
-void CProgressDialog::onInitDialog()
+bool CProgressDialog::onCommand(UINT id, UINT code, HWND control)
 {
-    m_notification = m_devices.registerInterfaceNotification(m_window, cofferprep::kDiskInterface);
-    SetDlgItemTextW(m_window, IDC_PROGRESS_TEXT,
-                    loadString(m_installation.settings().windows2000 ? IDS_INSTALLING_WIN2000 : IDS_INSTALLING).c_str());
-    PostMessageW(m_window, WM_START_INSTALL, 0, 0);
+    if (id == IDCANCEL) {
+        onCancel();
+        return true;
+    }
+    return CDialog::onCommand(id, code, control);
+}
+
+bool CProgressDialog::onInitDialog()
+{
+    m_notification = m_devices.registerInterfaceNotification(hwnd(), cofferprep::kDiskInterface);
+    SetDlgItemTextW(hwnd(), IDC_PROGRESS_TEXT,
+                    ::loadString(m_installation.settings().windows2000 ? IDS_INSTALLING_WIN2000 : IDS_INSTALLING,
+                                 m_instance)
+                        .c_str());
+    PostMessageW(hwnd(), WM_START_INSTALL, 0, 0);
+    return true;
 }
 
 void CProgressDialog::onStartInstall()
@@ -94,12 +81,12 @@ void CProgressDialog::onStartInstall()
     m_thread = m_installation.start();
     if (m_thread)
         dispatchUntilEnded(m_thread.get());
-    EndDialog(m_window, 1);
+    endDialog(1);
 }
 
 void CProgressDialog::dispatchUntilEnded(HANDLE thread)
 {
-    if (CMessageWait::forAny(&thread, 1, m_window) < 0)
+    if (CMessageWait::forAny(&thread, 1, hwnd()) < 0)
         WaitForSingleObject(thread, INFINITE); // the thread uses this object: it must end first
 }
 
@@ -108,7 +95,7 @@ void CProgressDialog::onCancel()
     if (messageBox(IDS_CONFIRM_CANCEL, MB_YESNOCANCEL | MB_ICONEXCLAMATION) != IDYES)
         return;
     m_installation.flags().cancel();
-    EndDialog(m_window, IDCANCEL);
+    endDialog(IDCANCEL);
 }
 
 void CProgressDialog::onDeviceChange(WPARAM event)
@@ -126,17 +113,11 @@ void CProgressDialog::onDestroy()
 void CProgressDialog::showInstallFailure()
 {
     // Sent, not posted: the installation goes on only after the user has answered.
-    SendMessageW(m_window, WM_SHOW_INSTALL_FAILURE, 0, 0);
+    SendMessageW(hwnd(), WM_SHOW_INSTALL_FAILURE, 0, 0);
 }
 
 int CProgressDialog::messageBox(UINT textId, UINT type)
 {
-    return MessageBoxW(m_window, loadString(textId).c_str(), loadString(IDS_APP_TITLE).c_str(), type);
-}
-
-std::wstring CProgressDialog::loadString(UINT id) const
-{
-    const wchar_t* text = nullptr;
-    int length = LoadStringW(m_instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? std::wstring(text, length) : std::wstring();
+    return MessageBoxW(hwnd(), ::loadString(textId, m_instance).c_str(), ::loadString(IDS_APP_TITLE, m_instance).c_str(),
+                       type);
 }

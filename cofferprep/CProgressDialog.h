@@ -2,8 +2,9 @@
 // Cofferprep's one window: the modal progress dialog (template 129) with its icon, its text
 // and Cancel. It starts the installation thread, keeps dispatching messages until that
 // thread ends, turns device notifications into the waiting flags, and asks before it lets
-// the user cancel. The dialog procedure only forwards to onMessage.
+// the user cancel.
 
+#include "CDialog.h"
 #include "CInstallation.h"
 #include "IDeviceAccess.h"
 
@@ -11,7 +12,7 @@
 
 #include <string>
 
-class CProgressDialog : public IInstallationUi {
+class CProgressDialog : public CDialog, public IInstallationUi {
 public:
     CProgressDialog(HINSTANCE instance, IDeviceAccess& devices, CInstallation::Settings settings);
     ~CProgressDialog() override;
@@ -25,11 +26,12 @@ public:
     // IInstallationUi, called on the installation thread.
     void showInstallFailure() override;
 
-private:
-    static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+protected:
+    bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    bool onInitDialog() override;
+    bool onCommand(UINT id, UINT code, HWND control) override;
 
-    void onInitDialog();
+private:
     void onStartInstall();
     void onCancel();
     void onDeviceChange(WPARAM event);
@@ -38,12 +40,10 @@ private:
     // Dispatches this thread's messages until `thread` ends.
     void dispatchUntilEnded(HANDLE thread);
     int messageBox(UINT textId, UINT type);
-    std::wstring loadString(UINT id) const;
 
     HINSTANCE m_instance;
     IDeviceAccess& m_devices;
     CInstallation m_installation;
-    HWND m_window = nullptr;
     HDEVNOTIFY m_notification = nullptr;
     CHandle m_thread;
     bool m_started = false;

@@ -1,5 +1,7 @@
 #include "CChildProcess.h"
 
+#include "CTestProcess.h"
+
 namespace {
 
 std::wstring textOf(HWND hwnd)
@@ -47,14 +49,7 @@ BOOL CALLBACK collectStatics(HWND hwnd, LPARAM lParam)
 
 } // namespace
 
-std::wstring CChildProcess::besideTests(const std::wstring& file)
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder + file;
-}
+std::wstring CChildProcess::besideTests(const std::wstring& file) { return testprocess::binFolder() + file; }
 
 CChildProcess::CChildProcess(const std::wstring& program, const std::wstring& arguments)
 {

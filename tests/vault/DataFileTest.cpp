@@ -3,7 +3,7 @@
 
 #include "CDataFile.h"
 #include "CLockbox.h"
-#include "CMessageBoxCatcher.h"
+#include "CMessageBoxCapture.h"
 #include "CPopupReceiver.h"
 #include "CPrivateAreaFile.h"
 #include "CVault.h"
@@ -148,7 +148,7 @@ TEST_F(DataFileTest, CheckReportsMissingAndBusyFiles)
     {
         CFileHandle holder(CreateFileW(pathOf(L"busy.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, 0, nullptr));
-        CMessageBoxCatcher boxes;
+        CMessageBoxCapture boxes;
         EXPECT_FALSE(vault.checkDataFile(box, true, false, status, reported));
         EXPECT_EQ(status, 5);
         EXPECT_TRUE(reported);
@@ -239,7 +239,7 @@ TEST_F(DataFileTest, DeleteLockboxWithItsFiles)
     EXPECT_TRUE(CVault().loadLockboxes(true).empty());
     EXPECT_NE(fileSize(answers.dataFile), -1);
 
-    CMessageBoxCatcher boxes;
+    CMessageBoxCapture boxes;
     EXPECT_TRUE(vault.deleteLockbox(*box, true));
     EXPECT_EQ(fileSize(answers.dataFile), -1);
     EXPECT_EQ(fileSize(side), -1);
@@ -259,7 +259,7 @@ TEST_F(DataFileTest, DataFileThatCannotBeDeletedIsReported)
     box.setDataFile(path);
     CFileHandle holder(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
-    CMessageBoxCatcher boxes;
+    CMessageBoxCapture boxes;
     EXPECT_TRUE(vault.deleteLockbox(box, true));
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, L"Unable to delete the data file associated with this lockbox.  You may not "

@@ -6,7 +6,7 @@
 #include "CLockbox.h"
 #include "CLockboxKeys.h"
 #include "CMd5.h"
-#include "CMessageBoxCatcher.h"
+#include "CMessageBoxCapture.h"
 #include "CPrivateAreaFile.h"
 #include "CVaultTest.h"
 #include "UniqueHandle.h"
@@ -309,7 +309,7 @@ TEST_F(LockboxKeysTest, FailedRewriteIsReportedAndTheKeysDropped)
     // Another program holds the data file open without sharing.
     CFileHandle holder(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
-    CMessageBoxCatcher boxes;
+    CMessageBoxCapture boxes;
     EXPECT_FALSE(box.changePassword(L"pw", L"other", true));
     holder.reset();
     ASSERT_EQ(boxes.boxes().size(), 1u);
