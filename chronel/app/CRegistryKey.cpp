@@ -1,5 +1,7 @@
 #include "CRegistryKey.h"
 
+#include "RegistryValue.h"
+
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -22,34 +24,6 @@ void buildSettingsKey(BYTE key[32])
                                      {0xA8, 0x57, 0x04, 0xEB, 0x36, 0xDD, 0x81, 0x4C}};
     for (int i = 0; i < 32; ++i)
         key[i] = static_cast<BYTE>(parts[i % 4][i / 4] ^ (0x21 * (i + 1)));
-}
-
-// A registry string need not carry its terminator and may be of odd length: take the whole
-// characters and stop at the first zero.
-std::wstring stringFromData(const std::vector<BYTE>& data)
-{
-    size_t chars = data.size() / sizeof(wchar_t);
-    std::wstring s(chars, L'\0');
-    if (chars)
-        std::memcpy(s.data(), data.data(), chars * sizeof(wchar_t));
-    s.resize(std::wcslen(s.c_str()));
-    return s;
-}
-
-std::wstring expand(const std::wstring& text)
-{
-    DWORD capacity = std::max<DWORD>(static_cast<DWORD>(text.size()) + 260, 1024);
-    for (;;) {
-        std::wstring buffer(capacity, L'\0');
-        DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), capacity);
-        if (needed == 0)
-            return text;
-        if (needed <= capacity) {
-            buffer.resize(std::wcslen(buffer.c_str()));
-            return buffer;
-        }
-        capacity = needed; // a long variable: try again with the size asked for
-    }
 }
 
 int hexDigit(wchar_t c)
@@ -87,27 +61,9 @@ bool CRegistryKey::openForWrite(REGSAM access)
         == ERROR_SUCCESS;
 }
 
-// Reads a value of any type with its stored size. The value may grow between the size query
-// and the read (another thread writes it): ERROR_MORE_DATA then asks again.
 bool CRegistryKey::query(const wchar_t* name, DWORD& type, std::vector<BYTE>& data)
 {
-    if (!openForRead())
-        return false;
-    DWORD size = 0;
-    if (RegQueryValueExW(m_handle.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    for (;;) {
-        data.assign(size, 0);
-        DWORD got = size;
-        LONG rc = RegQueryValueExW(m_handle.get(), name, nullptr, &type, data.empty() ? nullptr : data.data(), &got);
-        if (rc == ERROR_SUCCESS) {
-            data.resize(got);
-            return true;
-        }
-        if (rc != ERROR_MORE_DATA)
-            return false;
-        size = got > size ? got : size * 2 + 64;
-    }
+    return openForRead() && queryRegistryValue(m_handle.get(), name, type, data);
 }
 
 bool CRegistryKey::readDword(const wchar_t* name, DWORD& out)
@@ -137,8 +93,9 @@ bool CRegistryKey::readString(const wchar_t* name, std::wstring& out)
     std::vector<BYTE> data;
     if (!query(name, type, data) || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
-    std::wstring text = stringFromData(data);
-    out = type == REG_EXPAND_SZ ? expand(text) : std::move(text);
+    std::wstring text = registryText(data);
+    // The expansion buffer holds the stored characters and 260 more, at least 1024.
+    out = type == REG_EXPAND_SZ ? expandEnvironment(text, std::max<size_t>(text.size() + 260, 1024)) : std::move(text);
     return true;
 }
 
@@ -232,7 +189,7 @@ bool CRegistryKey::nextStringValue(DWORD& cursor, std::wstring& data, std::wstri
         if (type != REG_SZ)
             continue;
         dataBuffer.resize(dataSize);
-        data = stringFromData(dataBuffer);
+        data = registryText(dataBuffer);
         if (name)
             name->assign(nameBuffer.data(), nameLength);
         cursor = index + 1;
@@ -286,7 +243,7 @@ bool CRegistryKey::decipherText(const CTwofish& cipher, const std::wstring& hex,
         buffer[i / 2] = static_cast<BYTE>(hi << 4 | lo);
     }
     cipher.decipher(buffer.data(), hex.size() / 2);
-    out = stringFromData(buffer);
+    out = registryText(buffer);
     return true;
 }
 

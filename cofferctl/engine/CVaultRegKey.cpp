@@ -1,5 +1,7 @@
 #include "CVaultRegKey.h"
 
+#include "RegistryValue.h"
+
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -34,33 +36,6 @@ int hexNibble(wchar_t c)
     return -1;
 }
 
-// The registry does not promise a terminator or an even length: take the whole characters
-// and stop at the first zero.
-std::wstring textOf(const std::vector<BYTE>& data)
-{
-    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
-    if (!text.empty())
-        std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
-    text.resize(std::wcslen(text.c_str()));
-    return text;
-}
-
-std::wstring expandEnvironment(const std::wstring& text, size_t dataBytes)
-{
-    DWORD capacity = static_cast<DWORD>(std::max<size_t>(dataBytes + MAX_PATH, 1024));
-    for (;;) {
-        std::wstring buffer(capacity, L'\0');
-        DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), capacity);
-        if (needed == 0)
-            return text;
-        if (needed <= capacity) {
-            buffer.resize(std::wcslen(buffer.c_str()));
-            return buffer;
-        }
-        capacity = needed; // a long variable value: try again with room for it
-    }
-}
-
 } // namespace
 
 CVaultRegKey::CVaultRegKey(const std::wstring& path) : m_path(path.substr(0, kMaxPathChars))
@@ -93,26 +68,9 @@ bool CVaultRegKey::openForReading() { return openWith(kReadAccess, false); }
 bool CVaultRegKey::openForWriting() { return openWith(kWriteAccess, true); }
 bool CVaultRegKey::openForDeleting() { return openWith(kDeleteAccess, true); }
 
-// A value may grow between the size query and the read: ERROR_MORE_DATA asks again.
 bool CVaultRegKey::query(const wchar_t* name, DWORD& type, std::vector<BYTE>& data)
 {
-    if (!openForReading())
-        return false;
-    DWORD size = 0;
-    if (RegQueryValueExW(m_key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    for (;;) {
-        data.assign(size, 0);
-        DWORD got = size;
-        LONG rc = RegQueryValueExW(m_key.get(), name, nullptr, &type, data.empty() ? nullptr : data.data(), &got);
-        if (rc == ERROR_SUCCESS) {
-            data.resize(got);
-            return true;
-        }
-        if (rc != ERROR_MORE_DATA)
-            return false;
-        size = std::max(got, size * 2 + 64);
-    }
+    return openForReading() && queryRegistryValue(m_key.get(), name, type, data);
 }
 
 bool CVaultRegKey::readDword(const wchar_t* name, DWORD& value)
@@ -138,7 +96,10 @@ bool CVaultRegKey::readString(const wchar_t* name, std::wstring& text)
     std::vector<BYTE> data;
     if (!query(name, type, data) || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
-    text = type == REG_EXPAND_SZ ? expandEnvironment(textOf(data), data.size()) : textOf(data);
+    // The expansion buffer holds the stored bytes' count in characters and 260 more, at
+    // least 1024.
+    text = type == REG_EXPAND_SZ ? expandEnvironment(registryText(data), std::max<size_t>(data.size() + MAX_PATH, 1024))
+                                 : registryText(data);
     return true;
 }
 
@@ -218,7 +179,7 @@ std::wstring CVaultRegKey::decipherText(const std::wstring& hex, bool legacy) co
     }
     m_cipher.decipher(buffer.data(), length);
     if (!legacy)
-        return textOf(buffer);
+        return registryText(buffer);
     // The earlier version stored ANSI text in the system code page.
     int bytes = static_cast<int>(std::strlen(reinterpret_cast<const char*>(buffer.data())));
     if (bytes == 0)
