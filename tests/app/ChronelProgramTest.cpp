@@ -210,6 +210,34 @@ TEST_F(ChronelProgramTest, RemoveWithoutTheLogShowsMessage104)
     EXPECT_FALSE(serviceExists());
 }
 
+// With the log present but no uninstaller in the Windows folder, "uninstall" says where it
+// looked.
+TEST_F(ChronelProgramTest, UninstallWithoutTheUninstallerShowsMessage105)
+{
+    std::wstring folder = chronelPath();
+    folder.resize(folder.find_last_of(L'\\'));
+    const std::wstring log = folder + L"\\DeIsL1.isu";
+    HANDLE file = CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+
+    CChildProcess chronel(L"Chronel.exe", L"uninstall");
+    HWND box = chronel.waitForWindow(L"#32770", nullptr, kStartMs);
+    const bool shown = box && waitUntil([box] { return !CChildProcess::dialogText(box).empty(); });
+    const std::wstring text = shown ? CChildProcess::dialogText(box) : L"";
+    if (box)
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    chronel.waitForExit(10000);
+    DeleteFileW(log.c_str());
+    ASSERT_TRUE(shown);
+    EXPECT_NE(text.find(L"The InstallShield uninstall program could not be found.  Expected to find it at: " +
+                        std::wstring(windows) + L"\\uninst.exe"),
+              std::wstring::npos)
+        << text;
+}
+
 // "noShow" checks once and ends; with no server answering, no window ever appears.
 TEST_F(ChronelProgramTest, NoShowWithoutAServerEndsWithoutAWindow)
 {
