@@ -66,3 +66,11 @@
 #define WM_PAGE_HOST_TOPMOST 0x499
 #define ID_TRAY_SETTINGS 32772
 #define ID_TRAY_EXIT 32773
+
+// Icons and the tray menu.
+#define IDI_CHRONEL 128
+#define IDI_TRAY 129
+#define IDR_TRAY_MENU 130
+// The notification-area icon's identifier and the balloon's display-time timer.
+#define ID_TRAY_ICON 256
+#define IDT_BALLOON_CLOSE 1
