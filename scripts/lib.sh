@@ -132,3 +132,49 @@ xvfb_stop() {
     XVFB_PID=
   fi
 }
+
+# --- Display phase: programs that need a real screen and the taskbar's notification area ---
+
+# The Wine desktop the display phase runs in. The desktop named "shell" shows a taskbar with
+# the notification area.
+VELMORA_DESKTOP=shell
+VELMORA_SCREEN=1024x768
+
+# wine_prefix_fresh_display <dir>: a new 32-bit prefix that draws on $DISPLAY (an Xvfb) and
+# puts every program into a $VELMORA_SCREEN Wine desktop with a taskbar. Its wineserver and
+# the desktop are left running detached.
+wine_prefix_fresh_display() {
+  wine_prefix_fresh "$1" display
+  (cd / && wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$VELMORA_DESKTOP" /f) >/dev/null 2>&1 </dev/null
+  (cd / && wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$VELMORA_DESKTOP" /d "$VELMORA_SCREEN" /f) \
+    >/dev/null 2>&1 </dev/null
+  # The desktop settings are read when the desktop process starts: start the server again.
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine wineboot >/dev/null 2>&1 </dev/null
+  (cd / && setsid wine explorer "/desktop=$VELMORA_DESKTOP,$VELMORA_SCREEN" >/dev/null 2>&1 </dev/null &)
+}
+
+# display_run <prefix dir> <command...>: runs the command under Xvfb in a fresh display prefix
+# and ends every Wine process of that prefix before Xvfb goes. Returns the command's status.
+display_run() {
+  local prefix=$1
+  shift
+  xvfb-run -a -s "-screen 0 ${VELMORA_SCREEN}x24" bash -c '
+    source "$1"
+    prefix=$2
+    shift 2
+    trap "wineserver -k >/dev/null 2>&1 </dev/null; wineserver -w >/dev/null 2>&1 </dev/null" EXIT
+    wine_prefix_fresh_display "$prefix"
+    "$@"' display_run "$VELMORA_ROOT/scripts/lib.sh" "$prefix" "$@"
+}
+
+# display_tests_selected <build dir> [ctest arguments]: true when ctest would run any test
+# labelled xvfb with these arguments (ctest lists them through the current prefix).
+display_tests_selected() {
+  local build=$1
+  shift
+  (cd "$build" && ctest -N -L xvfb "$@" >"$build/display-tests.txt" 2>&1 </dev/null) || return 1
+  grep -q 'Total Tests: [1-9]' "$build/display-tests.txt"
+}

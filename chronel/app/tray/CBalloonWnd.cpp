@@ -185,13 +185,34 @@ void CBalloonWnd::paint(HDC dc)
     DrawTextW(dc, m_text.c_str(), -1, &text, DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
 
-    if (m_options & kCloseButton) {
-        RECT button = m_closeRect;
-        UINT state = DFCS_CAPTIONCLOSE | DFCS_FLAT;
-        if (m_hot)
-            state |= m_pressed ? DFCS_PUSHED : DFCS_HOT;
-        DrawFrameControl(dc, &button, DFC_CAPTION, state);
-    }
+    if (m_options & kCloseButton)
+        paintCloseButton(dc);
+}
+
+void CBalloonWnd::paintCloseButton(HDC dc)
+{
+    // Flat while idle, raised under the mouse, sunk while held. The cross is drawn rather
+    // than taken from the symbol font, which not every system has.
+    RECT button = m_closeRect;
+    const bool pushed = m_hot && m_pressed;
+    if (pushed)
+        DrawEdge(dc, &button, BDR_SUNKENOUTER, BF_RECT);
+    else if (m_hot)
+        DrawEdge(dc, &button, BDR_RAISEDINNER, BF_RECT);
+    else
+        FrameRect(dc, &button, GetSysColorBrush(COLOR_BTNSHADOW));
+    const int shift = pushed ? 1 : 0;
+    const int left = button.left + 4 + shift;
+    const int top = button.top + 4 + shift;
+    const int right = button.right - 5 + shift;
+    const int bottom = button.bottom - 5 + shift;
+    CGdiObject pen(CreatePen(PS_SOLID, 2, GetSysColor(COLOR_INFOTEXT)));
+    HGDIOBJ old = SelectObject(dc, pen.get());
+    MoveToEx(dc, left, top, nullptr);
+    LineTo(dc, right, bottom);
+    MoveToEx(dc, right, top, nullptr);
+    LineTo(dc, left, bottom);
+    SelectObject(dc, old);
 }
 
 bool CBalloonWnd::overCloseButton(POINT at) const

@@ -16,7 +16,7 @@ class CBalloonWnd : public CWnd {
 public:
     // Option bits.
     static constexpr DWORD kAutoDelete = 0x200;   // the object deletes itself with its window
-    static constexpr DWORD kCloseButton = 0x400;  // caption-style close button, top right
+    static constexpr DWORD kCloseButton = 0x400;  // a close button with a cross, top right
     static constexpr DWORD kDoubleFrame = 0x800;  // shaded double frame around the region
     static constexpr DWORD kTopmost = 0x1000;
     static constexpr DWORD kNoShadow = 0x2000;    // the class without the drop shadow
@@ -67,6 +67,7 @@ private:
     SIZE measureContent();
     void applyRegion(const BalloonGeometry& geometry);
     void paint(HDC dc);
+    void paintCloseButton(HDC dc);
     void onButtonDown(POINT at);
     void onButtonUp(POINT at);
     void onMouseMove(POINT at);
