@@ -6,7 +6,7 @@
 #include "CBalloonWnd.h"
 #include "CMessageWindow.h"
 #include "CTrayTestHost.h"
-#include "TrayHandles.h"
+#include "DrawnPixels.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,27 +46,10 @@ void print(const char* what, const std::vector<double>& times)
 // A white taskbar-sized bitmap, with the probe's black square near its right end or not.
 CPixelGrid taskbarPixels(bool withProbe)
 {
-    constexpr int width = 1024;
-    constexpr int height = 30;
-    CMemoryDc dc(CreateCompatibleDC(nullptr));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    CGdiObject bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
-    const RECT all{0, 0, width, height};
-    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (withProbe) {
-        const RECT probe{1000, 7, 1016, 23};
-        FillRect(dc.get(), &probe, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
-    CPixelGrid grid = CPixelGrid::capture(dc.get(), all);
-    SelectObject(dc.get(), old);
-    return grid;
+    std::vector<DrawnBlock> blocks;
+    if (withProbe)
+        blocks.push_back(DrawnBlock{RECT{1000, 7, 1016, 23}, RGB(0, 0, 0)});
+    return drawnPixels(1024, 30, blocks);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "CPixelGrid.h"
 #include "CTrayIconLocator.h"
 #include "CTrayTestHost.h"
-#include "TrayHandles.h"
+#include "DrawnPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -15,39 +15,9 @@
 
 namespace {
 
-struct Block {
-    RECT rect;
-    COLORREF colour;
-};
-
-// A white bitmap of width x height with the given blocks; the grid holds `captured` of it, or
-// all of it.
-CPixelGrid drawn(int width, int height, const std::vector<Block>& blocks, std::optional<RECT> captured = {})
-{
-    CMemoryDc dc(CreateCompatibleDC(nullptr));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    CGdiObject bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
-    const RECT all{0, 0, width, height};
-    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    for (const Block& b : blocks) {
-        CGdiObject brush(CreateSolidBrush(b.colour));
-        FillRect(dc.get(), &b.rect, static_cast<HBRUSH>(brush.get()));
-    }
-    CPixelGrid grid = CPixelGrid::capture(dc.get(), captured.value_or(all));
-    SelectObject(dc.get(), old);
-    return grid;
-}
-
 struct ScanCase {
     const char* label;
-    std::vector<Block> blocks;
+    std::vector<DrawnBlock> blocks;
     std::optional<POINT> anchor;
 };
 
@@ -63,7 +33,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 TEST_P(ProbeScanTest, FindsTheFirstWideBlackRunFromTheBottom)
 {
     const ScanCase& c = GetParam();
-    const CPixelGrid grid = drawn(kWidth, kHeight, c.blocks);
+    const CPixelGrid grid = drawnPixels(kWidth, kHeight, c.blocks);
     ASSERT_FALSE(grid.empty());
     const auto found = CTrayIconLocator::scan(grid, RECT{0, 0, kWidth, kHeight});
     ASSERT_EQ(found.has_value(), c.anchor.has_value());
@@ -94,18 +64,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProbeScanGridTest, RowsAboveTheAreaComeFromTheGridAndNothingOutsideItCounts)
 {
     // Only the area's top row (6) has black two rows below and two rows above it, at row 4.
-    const std::vector<Block> block{{{20, 4, 36, 9}, kBlack}};
+    const std::vector<DrawnBlock> block{{{20, 4, 36, 9}, kBlack}};
     const RECT area{0, 6, kWidth, kHeight};
-    const auto found = CTrayIconLocator::scan(drawn(kWidth, kHeight, block), area);
+    const auto found = CTrayIconLocator::scan(drawnPixels(kWidth, kHeight, block), area);
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->x, 27);
     EXPECT_EQ(found->y, 0);
 
     // The same pixels without the rows above the area: nothing is found, nothing is read
     // outside the grid.
-    EXPECT_FALSE(CTrayIconLocator::scan(drawn(kWidth, kHeight, block, area), area).has_value());
+    EXPECT_FALSE(CTrayIconLocator::scan(drawnPixels(kWidth, kHeight, block, area), area).has_value());
     // A block left of the scanned columns is not seen.
-    EXPECT_FALSE(CTrayIconLocator::scan(drawn(kWidth, kHeight, block), RECT{40, 0, kWidth, kHeight}).has_value());
+    EXPECT_FALSE(CTrayIconLocator::scan(drawnPixels(kWidth, kHeight, block), RECT{40, 0, kWidth, kHeight}).has_value());
 }
 
 struct FallbackCase {
