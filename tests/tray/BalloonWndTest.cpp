@@ -223,6 +223,7 @@ TEST_P(BalloonOptionsTest, ClassAndStylesFollowTheOptions)
     EXPECT_STREQ(className, c.className);
     EXPECT_EQ(static_cast<UINT>(GetClassLongW(window, GCL_STYLE)), c.classStyle);
     EXPECT_EQ(GetClassLongPtrW(window, GCLP_HCURSOR), reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_ARROW)));
+    EXPECT_EQ(GetClassLongPtrW(window, GCLP_HBRBACKGROUND), static_cast<LONG_PTR>(COLOR_WINDOW + 1));
 
     const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
