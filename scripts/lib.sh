@@ -13,7 +13,7 @@ velmora_build() {
 
 # wine_prefix_fresh <dir> [display]: a new 32-bit prefix, its wineserver left running
 # detached. Windows use the null graphics driver unless `display` is given (then they need
-# an X display, such as xvfb_start's). Nothing may read Wine's output through a pipe while the
+# an X display: see display_run). Nothing may read Wine's output through a pipe while the
 # prefix's services start: they would inherit it and keep whoever reads it waiting.
 wine_prefix_fresh() {
   local display=${2:-}
@@ -105,32 +105,6 @@ ntp_server_stop() {
     kill "$pid" 2>/dev/null || true
   done
   NTP_SERVER_PIDS=
-}
-
-# xvfb_start: a virtual X screen of 1024 x 768; exports DISPLAY and XVFB_PID.
-xvfb_start() {
-  local n
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n" XVFB_PID
-    sleep 0.5
-    if kill -0 "$XVFB_PID" 2>/dev/null; then
-      return 0
-    fi
-  done
-  echo "Xvfb did not start" >&2
-  return 1
-}
-
-# xvfb_stop: ends Wine first (its windows belong to the display), then the X server.
-xvfb_stop() {
-  wine_prefix_stop
-  if [ -n "${XVFB_PID:-}" ]; then
-    kill "$XVFB_PID" 2>/dev/null || true
-    XVFB_PID=
-  fi
 }
 
 # --- Display phase: programs that need a real screen and the taskbar's notification area ---

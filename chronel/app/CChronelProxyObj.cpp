@@ -303,10 +303,11 @@ HRESULT CChronelProxyObj::GetTaskBarIcon(LONG* flag)
 HRESULT CChronelProxyObj::SetTaskBarIcon(LONG flag)
 {
     return comGuard([&]() -> HRESULT {
-        settings::writeFlag(settings::kTaskBarIcon, flag != 0);
         CChronelApp* app = CChronelApp::instance();
         if (CMainWnd* main = app ? app->mainWnd() : nullptr)
-            main->showTrayIcon(flag != 0);
+            main->setTaskBarIcon(flag != 0);
+        else
+            settings::writeFlag(settings::kTaskBarIcon, flag != 0);
         return S_OK;
     });
 }

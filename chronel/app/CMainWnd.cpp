@@ -12,7 +12,8 @@ constexpr UINT kReminderFast = 1000;
 constexpr UINT kReminderSlow = 60000;
 } // namespace
 
-CMainWnd::CMainWnd(CChronelApp& app) : m_app(app), m_schedule(app.sync())
+CMainWnd::CMainWnd(CChronelApp& app)
+    : m_app(app), m_schedule(app.sync()), m_tray(*this), m_balloons(m_tray, m_locator)
 {
     m_dispSettingsMessage = RegisterWindowMessageW(DISP_SETTINGS_MESSAGE);
     m_appUpdateMessage = RegisterWindowMessageW(APP_UPDATE_MESSAGE);
@@ -47,12 +48,13 @@ void CMainWnd::onCreate()
         if (CChronelProxyObj* automation = m_app.automationObject())
             automation->bumpRevision();
     });
-    if (settings::readFlag(settings::kTaskBarIcon, settings::kDefaultTaskBarIcon))
-        showTrayIcon(true);
+    m_tray.attach(hwnd(), m_app.displayName());
+    m_tray.addIfEnabled();
     SetClassLongPtrW(hwnd(), GCLP_HICON,
-                     reinterpret_cast<LONG_PTR>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128))));
+                     reinterpret_cast<LONG_PTR>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CHRONEL))));
     m_schedule.postAutocheck();
     setReminderInterval(kReminderFast);
+    m_locator.attach(hwnd(), ID_TRAY_ICON);
 }
 
 void CMainWnd::setReminderInterval(UINT interval)
@@ -70,10 +72,7 @@ void CMainWnd::onReminderTick()
     setReminderInterval(kReminderSlow);
 }
 
-void CMainWnd::showTrayIcon(bool show)
-{
-    (void)show; // the notification-area icon is added with the tray support
-}
+void CMainWnd::setTaskBarIcon(bool show) { m_tray.setTaskBarIcon(show); }
 
 void CMainWnd::openPageHost()
 {
@@ -97,24 +96,14 @@ void CMainWnd::onPageHostClosed()
 
 void CMainWnd::exitSequence()
 {
-    showTrayIcon(false);
+    m_tray.remove();
     if (HWND page = pageHostWindow())
         DestroyWindow(page);
     m_pageHost.reset();
     destroy();
 }
 
-void CMainWnd::onCommand(UINT id)
-{
-    switch (id) {
-    case ID_TRAY_SETTINGS:
-        openPageHost();
-        break;
-    case ID_TRAY_EXIT:
-        exitSequence();
-        break;
-    }
-}
+void CMainWnd::onCommand(UINT id) { m_tray.onCommand(id); }
 
 LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -155,6 +144,11 @@ LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMECHANGE:
         m_schedule.onTimeChange();
         return 0;
+    case WM_TRAY_CALLBACK:
+        m_tray.onCallback(wParam, lParam);
+        return 0;
+    case WM_BALLOON_REQUEST:
+        return m_balloons.onBalloonRequest(hwnd(), wParam, lParam);
     case WM_PAGE_HOST_TOPMOST:
         if (HWND page = pageHostWindow()) {
             SetWindowPos(page, wParam == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,

@@ -3,8 +3,12 @@
 // check schedule's timers, the tray icon and the page host, and dispatches Chronel's private
 // and registered messages.
 
+#include "CBalloonRequestHandler.h"
 #include "CCheckSchedule.h"
+#include "CTrayIcon.h"
+#include "CTrayIconLocator.h"
 #include "CWnd.h"
+#include "ITrayIconHost.h"
 
 #include <memory>
 
@@ -14,7 +18,7 @@ class CPageHost;
 inline constexpr wchar_t kMainWindowClass[] = L"Afx:400000:1008";
 inline constexpr wchar_t kMainWindowTitle[] = L"MWOrvelIDE";
 
-class CMainWnd : public CWnd {
+class CMainWnd : public CWnd, private ITrayIconHost {
 public:
     explicit CMainWnd(CChronelApp& app);
     ~CMainWnd() override;
@@ -26,8 +30,11 @@ public:
     CPageHost* pageHost() const { return m_pageHost.get(); }
     HWND pageHostWindow() const;
     // Brings an open page host to the front, or opens one.
-    void openPageHost();
-    void showTrayIcon(bool show);
+    void openPageHost() override;
+    // TaskBarIcon changed: store it and add or remove the notification-area icon.
+    void setTaskBarIcon(bool show);
+    CTrayIcon& trayIcon() { return m_tray; }
+    CTrayIconLocator& trayIconLocator() { return m_locator; }
     // Tray icon, page host and reminders go; then the main window, which ends the loop.
     void exitSequence();
 
@@ -43,11 +50,15 @@ private:
     void onReminderTick();
     void setReminderInterval(UINT interval);
     void onPageHostClosed();
+    void exitApplication() override { exitSequence(); }
 
     friend class CPageHost;
 
     CChronelApp& m_app;
     CCheckSchedule m_schedule;
+    CTrayIcon m_tray;
+    CTrayIconLocator m_locator;
+    CBalloonRequestHandler m_balloons;
     std::unique_ptr<CPageHost> m_pageHost;
     UINT m_dispSettingsMessage = 0;
     UINT m_appUpdateMessage = 0;

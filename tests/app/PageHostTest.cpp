@@ -1,6 +1,7 @@
 // The main window and the page host, driven by messages as the check, the pages and the
 // system drive them.
 
+#include "BalloonRequest.h"
 #include "CMainWnd.h"
 #include "CMessageWindow.h"
 #include "CPageHost.h"
@@ -207,11 +208,32 @@ TEST_F(PageHostTest, MainWindowMessages)
     SendMessageW(mainWindow, WM_PAGE_HOST_TOPMOST, 0, 0);
     EXPECT_FALSE(GetWindowLongW(page, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
-    // "OrvelIDEDispSettings" brings the page back after it was closed.
+    // "OrvelIDEDispSettings" and the tray menu's "Settings..." bring the page back after it
+    // was closed.
     DestroyWindow(page);
     SendMessageW(mainWindow, RegisterWindowMessageW(L"OrvelIDEDispSettings"), 0, 0);
     CMessageWindow::pumpFor(50);
     EXPECT_NE(main->pageHostWindow(), nullptr);
+    DestroyWindow(main->pageHostWindow());
+    SendMessageW(mainWindow, WM_COMMAND, ID_TRAY_SETTINGS, 0);
+    EXPECT_NE(main->pageHostWindow(), nullptr);
+
+    // A balloon request from the vault is drawn beside the tray icon, owned by the main window.
+    BalloonRequest request{L"Lockbox opened", L"Drive E: is ready", 0, 0, 0, 3000, nullptr};
+    EXPECT_EQ(SendMessageW(mainWindow, WM_BALLOON_REQUEST, kBalloonFailure, reinterpret_cast<LPARAM>(&request)), 1);
+    EXPECT_EQ(request.owner, mainWindow);
+    EXPECT_EQ(request.iconId, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(IDI_HAND)));
+    EXPECT_NE(FindWindowW(L"OrvelBalloonDS", nullptr), nullptr);
+    BalloonRequest empty{nullptr, nullptr, 0, 0, 0, 0, nullptr};
+    EXPECT_EQ(SendMessageW(mainWindow, WM_BALLOON_REQUEST, 0, reinterpret_cast<LPARAM>(&empty)), 0);
+    EXPECT_EQ(SendMessageW(mainWindow, WM_BALLOON_REQUEST, 0, 0), 0);
+
+    // The page's TaskBarIcon switch goes through the main window's icon.
+    EXPECT_EQ(app->automationObject()->SetTaskBarIcon(0), S_OK);
+    EXPECT_FALSE(main->trayIcon().isAdded());
+    DWORD taskBarIcon = 1;
+    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(settings::kTaskBarIcon, taskBarIcon);
+    EXPECT_EQ(taskBarIcon, 0u);
 
     // Exit: the page and the main window go, and the loop is told to end.
     PostMessageW(mainWindow, WM_APP_EXIT, 0, 0);
