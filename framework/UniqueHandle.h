@@ -79,6 +79,32 @@ struct GdiObjectTraits {
     static void close(Type h) noexcept { ::DeleteObject(h); }
 };
 
+// Icons the program loaded or built itself (not shared system icons).
+struct IconHandleTraits {
+    using Type = HICON;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::DestroyIcon(h); }
+};
+
+struct MenuHandleTraits {
+    using Type = HMENU;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::DestroyMenu(h); }
+};
+
+// The screen's DC, from GetDC(nullptr).
+struct ScreenDcTraits {
+    using Type = HDC;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::ReleaseDC(nullptr, h); }
+};
+
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { ::DeleteDC(h); }
+};
+
 struct ServiceHandleTraits {
     using Type = SC_HANDLE;
     static Type invalid() noexcept { return nullptr; }
@@ -91,3 +117,7 @@ using CKeyHandle = TUniqueHandle<KeyHandleTraits>;
 using CModuleHandle = TUniqueHandle<ModuleHandleTraits>;
 using CGdiObject = TUniqueHandle<GdiObjectTraits>;
 using CServiceHandle = TUniqueHandle<ServiceHandleTraits>;
+using CIcon = TUniqueHandle<IconHandleTraits>;
+using CMenu = TUniqueHandle<MenuHandleTraits>;
+using CScreenDc = TUniqueHandle<ScreenDcTraits>;
+using CMemoryDc = TUniqueHandle<MemoryDcTraits>;

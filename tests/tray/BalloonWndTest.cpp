@@ -4,7 +4,7 @@
 
 #include "CBalloonWnd.h"
 #include "CMessageWindow.h"
-#include "TrayHandles.h"
+#include "UniqueHandle.h"
 
 #include <gtest/gtest.h>
 

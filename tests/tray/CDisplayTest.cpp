@@ -3,7 +3,7 @@
 #include "CMessageWindow.h"
 #include "CTrayIcon.h"
 #include "CTrayTestHost.h"
-#include "TrayHandles.h"
+#include "UniqueHandle.h"
 
 #include <shellapi.h>
 

@@ -1,6 +1,6 @@
 #include "DrawnPixels.h"
 
-#include "TrayHandles.h"
+#include "UniqueHandle.h"
 
 CPixelGrid drawnPixels(int width, int height, const std::vector<DrawnBlock>& blocks, std::optional<RECT> captured)
 {

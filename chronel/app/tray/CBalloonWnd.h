@@ -6,7 +6,7 @@
 
 #include "CBalloonLayout.h"
 #include "CWnd.h"
-#include "TrayHandles.h"
+#include "UniqueHandle.h"
 
 #include <windows.h>
 

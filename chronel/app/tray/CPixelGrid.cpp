@@ -1,6 +1,6 @@
 #include "CPixelGrid.h"
 
-#include "TrayHandles.h"
+#include "UniqueHandle.h"
 
 CPixelGrid CPixelGrid::capture(HDC source, const RECT& area)
 {

@@ -4,7 +4,7 @@
 // resource 130. The main window forwards the shell's callbacks and its menu commands here.
 
 #include "ITrayIconHost.h"
-#include "TrayHandles.h"
+#include "UniqueHandle.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -5,7 +5,7 @@
 // position found for a while.
 
 #include "CPixelGrid.h"
-#include "TrayHandles.h"
+#include "UniqueHandle.h"
 
 #include <windows.h>
 
