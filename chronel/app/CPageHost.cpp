@@ -48,7 +48,9 @@ CPageHost::CPageHost(CChronelApp& app, CMainWnd& main) : m_app(app), m_main(main
     m_display.serverTime = loadString(IDS_READING);
 }
 
-CPageHost::~CPageHost()
+CPageHost::~CPageHost() { releaseSite(); }
+
+void CPageHost::releaseSite()
 {
     if (m_site) {
         m_site->close();
@@ -196,11 +198,7 @@ void CPageHost::onTimeChange()
 void CPageHost::onDestroy()
 {
     KillTimer(hwnd(), IDT_PAGE_REFRESH);
-    if (m_site) {
-        m_site->close();
-        m_site->Release();
-        m_site = nullptr;
-    }
+    releaseSite();
     m_main.onPageHostClosed();
 }
 

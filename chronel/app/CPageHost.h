@@ -38,6 +38,8 @@ private:
     void correctNow();
     void onTimeChange();
     void onDestroy();
+    // Deactivates the browser control and lets the site go.
+    void releaseSite();
 
     CChronelApp& m_app;
     CMainWnd& m_main;

@@ -1,10 +1,8 @@
 #include "CTestProcess.h"
 
-#include "UniqueHandle.h"
+#include "CChildProcess.h"
 
 #include <shlwapi.h>
-
-#include <vector>
 
 namespace testprocess {
 
@@ -18,28 +16,10 @@ std::wstring binFolder()
 
 Outcome run(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs)
 {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty())
-        commandLine += L" " + arguments;
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
+    // A process still running when the time is up is ended by CChildProcess's destructor.
+    CChildProcess process(program, arguments);
     Outcome outcome;
-    if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        return outcome;
-    CHandle process(info.hProcess);
-    CHandle thread(info.hThread);
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 255);
-        WaitForSingleObject(process.get(), 5000);
-        return outcome;
-    }
-    outcome.finished = true;
-    GetExitCodeProcess(process.get(), &outcome.exitCode);
+    outcome.finished = process.waitForExit(timeoutMs, &outcome.exitCode);
     return outcome;
 }
 
