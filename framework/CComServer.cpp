@@ -36,12 +36,65 @@ CComModule& CComModule::instance()
     return module;
 }
 
+LONG CComModule::lock()
+{
+    InterlockedIncrement(&m_activity);
+    return InterlockedIncrement(&m_locks);
+}
+
 LONG CComModule::unlock()
 {
+    InterlockedIncrement(&m_activity);
     LONG left = InterlockedDecrement(&m_locks);
-    if (left == 0 && m_quitThread)
-        PostThreadMessageW(m_quitThread, WM_QUIT, 0, 0);
+    if (left == 0 && m_idle)
+        SetEvent(m_idle.get());
     return left;
+}
+
+void CComModule::quitWhenIdle(DWORD threadId, DWORD firstUseMs, DWORD idleMs)
+{
+    stopIdleWatch();
+    m_quitThread = threadId;
+    m_firstUseMs = firstUseMs;
+    m_idleMs = idleMs;
+    m_idle.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    m_stop.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (m_idle && m_stop)
+        m_watcher.reset(CreateThread(nullptr, 0, &CComModule::watchIdle, this, 0, nullptr));
+    if (!m_watcher) // without the watch, quit at the first idle moment rather than never
+        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+}
+
+DWORD WINAPI CComModule::watchIdle(void* parameter)
+{
+    auto* module = static_cast<CComModule*>(parameter);
+    HANDLE events[] = {module->m_stop.get(), module->m_idle.get()};
+    constexpr DWORD kLastUnlock = WAIT_OBJECT_0 + 1;
+    DWORD pause = module->m_firstUseMs;
+    for (;;) {
+        const LONG seen = module->m_activity;
+        DWORD woken = WaitForMultipleObjects(2, events, FALSE, pause);
+        if (woken == WAIT_TIMEOUT) {
+            if (module->m_locks == 0 && module->m_activity == seen) {
+                PostThreadMessageW(module->m_quitThread, WM_QUIT, 0, 0);
+                return 0;
+            }
+            // Still in use: wait for the last unlock.
+            woken = module->m_locks == 0 ? kLastUnlock : WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        }
+        if (woken != kLastUnlock)
+            return 0;
+        pause = module->m_idleMs;
+    }
+}
+
+void CComModule::stopIdleWatch()
+{
+    if (m_watcher) {
+        SetEvent(m_stop.get());
+        WaitForSingleObject(m_watcher.get(), INFINITE);
+        m_watcher.reset();
+    }
 }
 
 void CComModule::setClasses(const ComClassEntry* entries, size_t count) { m_classes.assign(entries, entries + count); }
@@ -82,6 +135,7 @@ HRESULT CComModule::registerClassObjects()
 
 void CComModule::revokeClassObjects()
 {
+    stopIdleWatch();
     for (DWORD cookie : m_cookies)
         CoRevokeClassObject(cookie);
     m_cookies.clear();

@@ -2,6 +2,8 @@
 // COM server support: the module's lock count, a table-driven class factory, registration of
 // registry scripts through the system registrar (atl.dll) and of type libraries.
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 #include <objbase.h>
 
@@ -21,8 +23,9 @@ class CComModule {
 public:
     static CComModule& instance();
 
-    LONG lock() { return InterlockedIncrement(&m_locks); }
-    // A local server started by COM ends (WM_QUIT to its main thread) at the last unlock.
+    LONG lock();
+    // A local server started by COM ends (WM_QUIT to its main thread) once it has stayed
+    // unlocked for a while: see quitWhenIdle.
     LONG unlock();
     LONG lockCount() const { return m_locks; }
 
@@ -31,15 +34,28 @@ public:
     HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** object);
     // For a local server: CoRegisterClassObject of every class (multiple use).
     HRESULT registerClassObjects();
+    // Also ends the idle watch.
     void revokeClassObjects();
-    // The server quits once nothing holds it any more.
-    void setQuitOnLastUnlock(DWORD threadId) { m_quitThread = threadId; }
+    // The server posts WM_QUIT to `threadId` when no client has used it for `firstUseMs` after
+    // start, or for `idleMs` after the last unlock. The pause lets a client's trailing release
+    // calls (sent as its process ends) arrive before COM is torn down: Wine's CoUninitialize
+    // waits forever for a call that is itself waiting for the apartment.
+    void quitWhenIdle(DWORD threadId, DWORD firstUseMs, DWORD idleMs);
 
 private:
+    static DWORD WINAPI watchIdle(void* module);
+    void stopIdleWatch();
+
     volatile LONG m_locks = 0;
+    volatile LONG m_activity = 0; // counts every lock and unlock
     std::vector<ComClassEntry> m_classes;
     std::vector<DWORD> m_cookies;
     DWORD m_quitThread = 0;
+    DWORD m_firstUseMs = 0;
+    DWORD m_idleMs = 0;
+    CHandle m_idle; // auto-reset, set at the last unlock
+    CHandle m_stop;
+    CHandle m_watcher;
 };
 
 class CClassFactory : public IClassFactory {

@@ -25,6 +25,10 @@ constexpr DWORD kLastEdition = 8;
 // A worker still asking a time server at exit is given this long before the process ends
 // without it.
 constexpr DWORD kWorkerGraceMs = 3000;
+// A server started by COM waits this long for its first client, and ends this long after the
+// last one lets go.
+constexpr DWORD kFirstClientMs = 30000;
+constexpr DWORD kServerIdleMs = 3000;
 
 const ComClassEntry kClasses[] = {{&CLSID_ChronelProxyObj, &CChronelProxyObj::create, false}};
 
@@ -317,7 +321,7 @@ bool CChronelApp::startUp()
     setDisplayName(readDisplayName());
     if (commandLineInfo().startedByCom()) {
         // Serve the automation object until the last client lets go.
-        CComModule::instance().setQuitOnLastUnlock(GetCurrentThreadId());
+        CComModule::instance().quitWhenIdle(GetCurrentThreadId(), kFirstClientMs, kServerIdleMs);
         return true;
     }
 

@@ -43,6 +43,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(CChildProcess::allEndWithin(L"Chronel.exe", 2000)) << "a Chronel process outlived its test";
         removeService();
         CSuiteRegistryTest::TearDown();
     }
@@ -260,8 +261,8 @@ TEST_F(ChronelProgramTest, NoShowWithoutAServerEndsWithoutAWindow)
 }
 
 // A script client creates the automation object: COM starts Chronel as a local server, the
-// script reads and writes settings through the dispatch names, and the server ends with the
-// client.
+// script reads and writes settings through the dispatch names, and the server ends a few
+// seconds after the client.
 TEST_F(ChronelProgramTest, ScriptClientDrivesTheAutomationServer)
 {
     CChildProcess registration(L"Chronel.exe", L"RegServer");
@@ -293,6 +294,7 @@ TEST_F(ChronelProgramTest, ScriptClientDrivesTheAutomationServer)
     const std::wstring output = CChildProcess::runCapturing(std::wstring(system) + L"\\cscript.exe",
                                                             L"//nologo \"" + script + L"\"", 60000, &code);
     DeleteFileW(script.c_str());
+    EXPECT_TRUE(CChildProcess::allEndWithin(L"Chronel.exe", 20000)) << "the server outlived its client";
     EXPECT_EQ(code, 0u) << output;
     EXPECT_NE(output.find(L"server2=ntp.example.org"), std::wstring::npos) << output;
     EXPECT_NE(output.find(L"hours=6"), std::wstring::npos) << output;

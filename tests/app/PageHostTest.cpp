@@ -130,8 +130,9 @@ TEST_F(PageHostTest, SampleStatus)
     SendMessageW(page, WM_TIMER, IDT_PAGE_REFRESH, 0);
     LONG same = 9;
     app->automationObject()->CompareClocks(&same);
-    if (shown().serverTime == shown().localTime) // not across a second's boundary
+    if (shown().serverTime == shown().localTime) { // not across a second's boundary
         EXPECT_EQ(same, 0);
+    }
 }
 
 TEST_F(PageHostTest, FailureProgressAndRefusal)

@@ -2,6 +2,8 @@
 
 #include "CTestProcess.h"
 
+#include <tlhelp32.h>
+
 namespace {
 
 std::wstring textOf(HWND hwnd)
@@ -47,7 +49,42 @@ BOOL CALLBACK collectStatics(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
+std::vector<DWORD> processesNamed(const std::wstring& exeName)
+{
+    std::vector<DWORD> ids;
+    CFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        const wchar_t* name = wcsrchr(entry.szExeFile, L'\\');
+        name = name ? name + 1 : entry.szExeFile;
+        if (_wcsicmp(name, exeName.c_str()) == 0 && entry.th32ProcessID != GetCurrentProcessId())
+            ids.push_back(entry.th32ProcessID);
+    }
+    return ids;
+}
+
 } // namespace
+
+bool CChildProcess::allEndWithin(const std::wstring& exeName, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    std::vector<DWORD> left = processesNamed(exeName);
+    while (!left.empty() && GetTickCount() - start < ms) {
+        Sleep(50);
+        left = processesNamed(exeName);
+    }
+    for (DWORD id : left) {
+        CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (process) {
+            TerminateProcess(process.get(), 1);
+            WaitForSingleObject(process.get(), 5000);
+        }
+    }
+    return left.empty();
+}
 
 std::wstring CChildProcess::besideTests(const std::wstring& file) { return testprocess::binFolder() + file; }
 

@@ -38,6 +38,12 @@ public:
 
     static std::wstring besideTests(const std::wstring& file);
 
+    // Waits up to `ms` for every process whose executable file is `exeName` to end, whoever
+    // started it (COM starts local servers itself), and ends those still running. True when
+    // none had to be ended. A straggler would otherwise hold the test's output open, and ctest
+    // waits for that.
+    static bool allEndWithin(const std::wstring& exeName, DWORD ms);
+
     // Runs a console program to its end (at most `ms`) and returns what it wrote to its
     // standard output and error.
     static std::wstring runCapturing(const std::wstring& program, const std::wstring& arguments, DWORD ms,
