@@ -265,7 +265,7 @@ TEST_F(CheckScheduleTest, TimeChangeRefreshesTheCache)
     EXPECT_EQ(sync.workersStarted(), 1);
     ASSERT_TRUE(CMessageWindow::pumpUntil([&] { return !sync.workerRunning(); }, 5000));
     EXPECT_EQ(time.requests(), 1);
-    EXPECT_NEAR(sync.lastSample().offset, -1.5, 0.05);
+    EXPECT_NEAR(sync.lastSample().offset, -1.5, offsetTolerance(sync.lastSample()));
     EXPECT_TRUE(clock.requests.empty()) << "the refresh only asks";
 }
 

@@ -26,7 +26,7 @@ TEST_F(EndToEndTest, ShiftedServerCorrectsTheClock)
     const DWORD before = currentTimeSeconds();
     ASSERT_TRUE(sync.checkAndCorrect());
     ASSERT_EQ(clock.requests.size(), 1u);
-    EXPECT_NEAR(clock.correctionOf(0), shift, 0.005);
+    EXPECT_NEAR(clock.correctionOf(0), shift, offsetTolerance(sync.lastSample()));
 
     DWORD last = 0, next = 0;
     ASSERT_TRUE(readDword(settings::kLastUpdate, last));

@@ -262,9 +262,10 @@ TEST_F(SntpClientTest, RealServerOnLoopback)
     EXPECT_GE(sample.stratum, 1);
     EXPECT_LE(sample.stratum, 15);
     EXPECT_NE(sample.leap, 3);
-    EXPECT_NEAR(sample.offset, 0.0, 0.005);
+    // Off by at most the one-way delay, plus a millisecond of stamp resolution on either side.
+    EXPECT_NEAR(sample.offset, 0.0, sample.delay + 0.005);
     EXPECT_GE(sample.delay, -0.001);
-    EXPECT_LT(sample.delay, 0.05);
+    EXPECT_LT(sample.delay, 1.0) << "a loopback exchange";
 }
 
 } // namespace

@@ -56,6 +56,11 @@ protected:
         sync.setPort(port);
     }
 
+    // How far a measured offset may be from the truth: the exchange's one-way delay (the offset
+    // takes both ways to be equally long, and a busy machine stamps the reply late), plus the
+    // millisecond resolution of the stamps on both sides.
+    static double offsetTolerance(const SntpSample& sample) { return sample.delay + 0.005; }
+
     static void writeDword(const wchar_t* name, DWORD value) { settings::writeDword(name, value); }
     static bool readDword(const wchar_t* name, DWORD& value)
     {
