@@ -79,7 +79,7 @@ DWORD WINAPI CComModule::watchIdle(void* parameter)
                 PostThreadMessageW(module->m_quitThread, WM_QUIT, 0, 0);
                 return 0;
             }
-            // Still in use: wait for the last unlock.
+            // Used during the pause: pause again once the last client has let go.
             woken = module->m_locks == 0 ? kLastUnlock : WaitForMultipleObjects(2, events, FALSE, INFINITE);
         }
         if (woken != kLastUnlock)
