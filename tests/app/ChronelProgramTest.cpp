@@ -7,6 +7,7 @@
 #include "CSuiteRegistryTest.h"
 #include "ChronelSettings.h"
 #include "RunEntry.h"
+#include "ServiceProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ protected:
     void TearDown() override
     {
         EXPECT_TRUE(CChildProcess::allEndWithin(L"Chronel.exe", 2000)) << "a Chronel process outlived its test";
-        removeService();
+        testservice::remove(L"FileInfo");
         CSuiteRegistryTest::TearDown();
     }
 
@@ -58,27 +59,7 @@ protected:
     {
         return CRegistryKey(HKEY_CURRENT_USER, kRunKeyPath).readString(kRunValueName, entry);
     }
-    static bool serviceExists()
-    {
-        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE service = manager ? OpenServiceW(manager, L"FileInfo", SERVICE_QUERY_STATUS) : nullptr;
-        if (service)
-            CloseServiceHandle(service);
-        if (manager)
-            CloseServiceHandle(manager);
-        return service != nullptr;
-    }
-    static void removeService()
-    {
-        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        SC_HANDLE service = manager ? OpenServiceW(manager, L"FileInfo", DELETE) : nullptr;
-        if (service) {
-            DeleteService(service);
-            CloseServiceHandle(service);
-        }
-        if (manager)
-            CloseServiceHandle(manager);
-    }
+    static bool serviceExists() { return testservice::exists(L"FileInfo"); }
     // Ends a running Chronel the way its tray menu does.
     static void exitChronel(CChildProcess& chronel, HWND main)
     {

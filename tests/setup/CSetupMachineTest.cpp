@@ -1,5 +1,7 @@
 #include "CSetupMachineTest.h"
 
+#include "ServiceProbe.h"
+
 #include <windows.h>
 #include <setupapi.h>
 
@@ -69,31 +71,6 @@ bool registerRootDevice(const char* hardwareId)
     return ok;
 }
 
-bool serviceExists(const wchar_t* name)
-{
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (!manager)
-        return false;
-    SC_HANDLE service = OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
-    bool exists = service != nullptr;
-    if (service)
-        CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return exists;
-}
-
-void deleteService(const wchar_t* name)
-{
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (!manager)
-        return;
-    if (SC_HANDLE service = OpenServiceW(manager, name, DELETE)) {
-        DeleteService(service);
-        CloseServiceHandle(service);
-    }
-    CloseServiceHandle(manager);
-}
-
 } // namespace setuptest
 
 void CSetupMachineTest::removeSetupTraces()
@@ -101,7 +78,7 @@ void CSetupMachineTest::removeSetupTraces()
     testreg::deleteTree(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Enum\\SecureDisk");
     testreg::deleteValue(HKEY_LOCAL_MACHINE, setuptest::kPolicyKey, setuptest::kDontPrompt);
     testreg::deleteValue(HKEY_LOCAL_MACHINE, setuptest::kPolicyKey, setuptest::kDontSearch);
-    setuptest::deleteService(L"Cofferix");
+    testservice::remove(L"Cofferix");
     setuptest::removeDevices("root\\sbusenum");
     setuptest::removeDevices("SecureDisk\\Disk_AesEnc");
     for (const wchar_t* exe : {L"Coffersvc.exe", L"Cofferprep.exe", L"cofferprep_capture.exe"})

@@ -22,9 +22,6 @@ void removeDevices(const char* hardwareId);
 // Registers a root device with `hardwareId`, as an earlier installation would have left it.
 bool registerRootDevice(const char* hardwareId);
 
-bool serviceExists(const wchar_t* name);
-void deleteService(const wchar_t* name);
-
 } // namespace setuptest
 
 class CSetupMachineTest : public CSuiteRegistryTest {

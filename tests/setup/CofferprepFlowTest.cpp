@@ -10,6 +10,7 @@
 #include "CSimulatedDiskBus.h"
 #include "CTestProcess.h"
 #include "RegistryProbe.h"
+#include "ServiceProbe.h"
 #include "SetupTestFiles.h"
 #include "UniqueHandle.h"
 
@@ -95,7 +96,7 @@ TEST_F(CofferprepFlowTest, PlugsADiskRunsTheServiceOnceAndEjectsTheDisk)
             searchDuringRun = testreg::get(HKEY_LOCAL_MACHINE, kPolicyKey, kDontSearch);
         } else if (step == "listDisks") {
             instancesWhenListed = instances().size();
-            serviceWhenListed = serviceExists(L"Cofferix");
+            serviceWhenListed = testservice::exists(L"Cofferix");
         }
     };
 
@@ -197,7 +198,7 @@ TEST_F(CofferprepFlowTest, NoDiskFromTheBusSkipsTheServiceAndTheEjection)
         EXPECT_EQ(bus.steps(), c.steps);
         EXPECT_TRUE(capture.boxes().empty());
         EXPECT_EQ(WaitForSingleObject(m_finished.get(), 0), WAIT_OBJECT_0);
-        EXPECT_FALSE(serviceExists(L"Cofferix"));
+        EXPECT_FALSE(testservice::exists(L"Cofferix"));
     }
 }
 
@@ -319,27 +320,25 @@ TEST_F(CofferprepFlowTest, AServiceThatNeverSignalsTimesOutAndTheInstallationGoe
     EXPECT_EQ(m_bus.steps(), kFullRun);
     const std::vector<std::string> texts = debugOutput.texts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "****** Service timed out ******\n"), 1);
-    EXPECT_FALSE(serviceExists(L"Cofferix"));
+    EXPECT_FALSE(testservice::exists(L"Cofferix"));
     EXPECT_EQ(instances().size(), 1u);
 }
 
 // A "Cofferix" service that exists already is not ours to start or delete.
 TEST_F(CofferprepFlowTest, AnExistingServiceOfThatNameIsLeftAlone)
 {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+    CServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
     ASSERT_TRUE(manager);
     const std::wstring other = L"\"" + testprocess::binFolder() + L"launch_probe.exe\"";
-    SC_HANDLE service = CreateServiceW(manager, L"Cofferix", L"Someone else's", SERVICE_ALL_ACCESS,
-                                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                       other.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    CServiceHandle service(CreateServiceW(manager.get(), L"Cofferix", L"Someone else's", SERVICE_ALL_ACCESS,
+                                          SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                          other.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(service);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
 
     run();
 
     EXPECT_EQ(m_bus.steps(), kFullRun);
-    EXPECT_TRUE(serviceExists(L"Cofferix"));
+    EXPECT_TRUE(testservice::exists(L"Cofferix"));
     EXPECT_EQ(instances().size(), 1u);
 }
 
