@@ -2,22 +2,79 @@
 
 VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# velmora_build <build dir>: configure (once) and build everything.
+# --- Architectures ---
+# Every program is built for x64 and for x86, each in a folder of its own. The x64 build is
+# tested on every machine; the x86 build only where the kernel runs 32-bit programs (some
+# machines refuse every i386 program: their 32-bit Wine loader fails with "Exec format
+# error").
+
+VELMORA_ARCHS=(x64 x86)
+VELMORA_X64_LOADER=/usr/lib/wine/wine64
+# The 32-bit loader that the probe tries (a test of these scripts may point it elsewhere).
+VELMORA_X86_LOADER=${VELMORA_X86_LOADER:-/usr/lib/wine/wine}
+
+# velmora_build_dir <arch>: the build folder of one architecture.
+velmora_build_dir() {
+  echo "${VELMORA_BUILD_DIR:-$VELMORA_ROOT/build}/$1"
+}
+
+# velmora_use_arch <arch>: Wine for that architecture in everything that follows. Debian's
+# `wine` command takes the 32-bit loader whenever it is installed, even for a 64-bit prefix,
+# so the loader is named explicitly: call Wine through wine_run, or "$WINELOADER" where a
+# shell function cannot be used (setsid).
+velmora_use_arch() {
+  case $1 in
+    x64) WINELOADER=$VELMORA_X64_LOADER WINEARCH=win64 ;;
+    x86) WINELOADER=$VELMORA_X86_LOADER WINEARCH=win32 ;;
+    *) echo "unknown architecture: $1" >&2; return 1 ;;
+  esac
+  VELMORA_ARCH=$1
+  export WINELOADER WINEARCH VELMORA_ARCH
+}
+
+wine_run() {
+  "$WINELOADER" "$@"
+}
+
+# x86_runs: true when 32-bit programs start on this machine; otherwise prints why not. The
+# probe runs once per script.
+x86_runs() {
+  if [ -z "${VELMORA_X86_PROBE:-}" ]; then
+    local out
+    if out=$("$VELMORA_X86_LOADER" --version 2>&1 </dev/null); then
+      VELMORA_X86_PROBE=yes
+    else
+      # The last line, without the shell's "<script>: line N: " in front of it.
+      out=$(printf '%s' "$out" | tail -n 1 | sed -E 's/^.*: line [0-9]+: //')
+      VELMORA_X86_PROBE="32-bit programs cannot run on this machine: $VELMORA_X86_LOADER --version failed: ${out:-no output}"
+      case $out in
+        *"Exec format error"*) VELMORA_X86_PROBE+=" (the kernel refuses i386 programs, as it does with IA-32 emulation off)" ;;
+      esac
+    fi
+  fi
+  [ "$VELMORA_X86_PROBE" = yes ] && return 0
+  echo "$VELMORA_X86_PROBE"
+  return 1
+}
+
+# velmora_build <arch>: configure (once) and build everything for one architecture.
 velmora_build() {
-  local build=$1
+  local build
+  build=$(velmora_build_dir "$1")
   if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$VELMORA_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake -S "$VELMORA_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_ARCH="$1" >/dev/null
   fi
   cmake --build "$build" -- -j"${VELMORA_JOBS:-2}"
 }
 
-# wine_prefix_fresh <dir> [display]: a new 32-bit prefix, its wineserver left running
-# detached. Windows use the null graphics driver unless `display` is given (then they need
+# wine_prefix_fresh <dir> [display]: a new prefix of the architecture chosen by
+# velmora_use_arch, its wineserver left running detached. Windows use the null graphics driver unless `display` is given (then they need
 # an X display: see display_run). Nothing may read Wine's output through a pipe while the
 # prefix's services start: they would inherit it and keep whoever reads it waiting.
 wine_prefix_fresh() {
   local display=${2:-}
-  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all
+  : "${WINELOADER:?velmora_use_arch first}"
+  export WINEPREFIX=$1 WINEDEBUG=-all
   if [ -d "$WINEPREFIX" ]; then
     wineserver -k >/dev/null 2>&1 </dev/null || true
     wineserver -w >/dev/null 2>&1 </dev/null || true
@@ -25,15 +82,20 @@ wine_prefix_fresh() {
   fi
   mkdir -p "$WINEPREFIX"
   wineserver -p >/dev/null 2>&1 </dev/null
-  wine wineboot --init >/dev/null 2>&1 </dev/null
+  wine_run wineboot --init >/dev/null 2>&1 </dev/null
+  # Debian's Wine looks for its own TrueType fonts (Tahoma, Marlett for the caption buttons)
+  # in a folder that does not exist, so windows fall back to other faces and caption buttons
+  # show letters. Windows keeps them in its Fonts folder, where every Wine process finds them
+  # at its start (the server restarts below come before any program of ours).
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   [ -z "$display" ] || return 0
   # Windows work without a display once the desktop starts with the null driver, so the
   # server is restarted after the setting is made.
-  (cd / && wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f) >/dev/null 2>&1 </dev/null
+  (cd / && wine_run reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f) >/dev/null 2>&1 </dev/null
   wineserver -k >/dev/null 2>&1 </dev/null || true
   wineserver -w >/dev/null 2>&1 </dev/null || true
   wineserver -p >/dev/null 2>&1 </dev/null
-  wine wineboot >/dev/null 2>&1 </dev/null
+  wine_run wineboot >/dev/null 2>&1 </dev/null
 }
 
 wine_prefix_stop() {
@@ -114,20 +176,20 @@ ntp_server_stop() {
 VELMORA_DESKTOP=shell
 VELMORA_SCREEN=1024x768
 
-# wine_prefix_fresh_display <dir>: a new 32-bit prefix that draws on $DISPLAY (an Xvfb) and
+# wine_prefix_fresh_display <dir>: a new prefix that draws on $DISPLAY (an Xvfb) and
 # puts every program into a $VELMORA_SCREEN Wine desktop with a taskbar. Its wineserver and
 # the desktop are left running detached.
 wine_prefix_fresh_display() {
   wine_prefix_fresh "$1" display
-  (cd / && wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$VELMORA_DESKTOP" /f) >/dev/null 2>&1 </dev/null
-  (cd / && wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$VELMORA_DESKTOP" /d "$VELMORA_SCREEN" /f) \
+  (cd / && wine_run reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$VELMORA_DESKTOP" /f) >/dev/null 2>&1 </dev/null
+  (cd / && wine_run reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$VELMORA_DESKTOP" /d "$VELMORA_SCREEN" /f) \
     >/dev/null 2>&1 </dev/null
   # The desktop settings are read when the desktop process starts: start the server again.
   wineserver -k >/dev/null 2>&1 </dev/null || true
   wineserver -w >/dev/null 2>&1 </dev/null || true
   wineserver -p >/dev/null 2>&1 </dev/null
-  wine wineboot >/dev/null 2>&1 </dev/null
-  (cd / && setsid wine explorer "/desktop=$VELMORA_DESKTOP,$VELMORA_SCREEN" >/dev/null 2>&1 </dev/null &)
+  wine_run wineboot >/dev/null 2>&1 </dev/null
+  (cd / && setsid "$WINELOADER" explorer "/desktop=$VELMORA_DESKTOP,$VELMORA_SCREEN" >/dev/null 2>&1 </dev/null &)
 }
 
 # display_run <prefix dir> <command...>: runs the command under Xvfb in a fresh display prefix

@@ -7,6 +7,7 @@
 #include "CScratchFolder.h"
 #include "CTestProcess.h"
 #include "CVaultServiceRun.h"
+#include "ProcAddress.h"
 #include "RegistryProbe.h"
 #include "UniqueHandle.h"
 
@@ -140,7 +141,7 @@ void benchInstallDrivers(int runs)
         !folder.write(L"Drivers\\bus.inf", kBusInf))
         return;
     HMODULE library = LoadLibraryW((folder.path() + L"Cofferlib.dll").c_str());
-    auto installDrivers = reinterpret_cast<int(WINAPI*)()>(GetProcAddress(library, "InstallDrivers"));
+    auto installDrivers = procAddress<int(WINAPI*)()>(library, "InstallDrivers");
     if (!installDrivers)
         return;
     std::vector<double> times;

@@ -20,6 +20,11 @@ constexpr wchar_t kOldVersionTitle[] = L"Orvel.Tempra";
 constexpr wchar_t kInstallPath[] = L"Software\\Orvel Software\\Velmora\\Install";
 constexpr wchar_t kFileInfoService[] = L"FileInfo";
 constexpr wchar_t kTypeLibPath[] = L"TypeLib\\{FF7084E8-6F8C-46D8-A8E7-9698E233D4F1}\\1.0";
+#if defined(_WIN64)
+constexpr wchar_t kTypeLibPlatform[] = L"\\0\\win64";
+#else
+constexpr wchar_t kTypeLibPlatform[] = L"\\0\\win32";
+#endif
 constexpr DWORD kFirstEdition = 2;
 constexpr DWORD kLastEdition = 8;
 // A worker still asking a time server at exit is given this long before the process ends
@@ -185,7 +190,9 @@ HRESULT CChronelApp::registerServer()
     const std::wstring folder = moduleFolder();
     CRegistryKey version(HKEY_CLASSES_ROOT, kTypeLibPath);
     version.writeString(L"", L"Chronel 1.0 Type Library");
-    CRegistryKey(HKEY_CLASSES_ROOT, std::wstring(kTypeLibPath) + L"\\0\\win32").writeString(L"", folder + L"\\Chronel.tlb");
+    // A type library is registered under the platform it was made for: the x64 build's under
+    // "win64", where 64-bit clients look first.
+    CRegistryKey(HKEY_CLASSES_ROOT, std::wstring(kTypeLibPath) + kTypeLibPlatform).writeString(L"", folder + L"\\Chronel.tlb");
     CRegistryKey(HKEY_CLASSES_ROOT, std::wstring(kTypeLibPath) + L"\\0\\FLAGS").writeString(L"", L"0");
     CRegistryKey(HKEY_CLASSES_ROOT, std::wstring(kTypeLibPath) + L"\\0\\HELPDIR").writeString(L"", folder + L"\\");
     return hr;

@@ -1,6 +1,7 @@
 #include "CConnectivityTest.h"
 
 #include "ChronelSettings.h"
+#include "ProcAddress.h"
 #include "UniqueHandle.h"
 
 #include <ipexport.h>
@@ -19,12 +20,6 @@ using IcmpCloseHandleFn = BOOL(WINAPI*)(HANDLE);
 constexpr int kEchoDataSize = 32;
 constexpr DWORD kReplyBufferSize = 1024;
 constexpr DWORD kEchoTimeoutMs = 5000;
-
-template <typename Fn>
-Fn procedure(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 // WSACleanup through the run-time pointer when the scope ends.
 struct WinsockStarted {
@@ -72,9 +67,9 @@ bool CConnectivityTest::ping(const wchar_t* host)
     CModuleHandle sockets(LoadLibraryW(m_socketLibrary.c_str()));
     if (!sockets)
         return true; // the test cannot be made: let the check go on
-    auto wsaStartup = procedure<WsaStartupFn>(sockets.get(), "WSAStartup");
-    auto wsaCleanup = procedure<WsaCleanupFn>(sockets.get(), "WSACleanup");
-    auto inetAddr = procedure<InetAddrFn>(sockets.get(), "inet_addr");
+    auto wsaStartup = procAddress<WsaStartupFn>(sockets.get(), "WSAStartup");
+    auto wsaCleanup = procAddress<WsaCleanupFn>(sockets.get(), "WSACleanup");
+    auto inetAddr = procAddress<InetAddrFn>(sockets.get(), "inet_addr");
     if (!wsaStartup || !wsaCleanup || !inetAddr)
         return false;
     WSADATA data;
@@ -90,9 +85,9 @@ bool CConnectivityTest::ping(const wchar_t* host)
     CModuleHandle icmp(LoadLibraryW(m_icmpLibrary.c_str()));
     if (!icmp)
         return false;
-    auto icmpCreateFile = procedure<IcmpCreateFileFn>(icmp.get(), "IcmpCreateFile");
-    auto icmpSendEcho = procedure<IcmpSendEchoFn>(icmp.get(), "IcmpSendEcho");
-    auto icmpCloseHandle = procedure<IcmpCloseHandleFn>(icmp.get(), "IcmpCloseHandle");
+    auto icmpCreateFile = procAddress<IcmpCreateFileFn>(icmp.get(), "IcmpCreateFile");
+    auto icmpSendEcho = procAddress<IcmpSendEchoFn>(icmp.get(), "IcmpSendEcho");
+    auto icmpCloseHandle = procAddress<IcmpCloseHandleFn>(icmp.get(), "IcmpCloseHandle");
     if (!icmpCreateFile || !icmpSendEcho || !icmpCloseHandle)
         return false;
     HANDLE handle = icmpCreateFile();

@@ -15,7 +15,6 @@
 #define WM_CORRECT_NOW 0x468
 #define WM_REMINDER_CLOSED 0x469
 #define WM_REMINDER_SNOOZE 0x470
-#define WM_BALLOON_REQUEST 0x471
 
 // Timers of the main window.
 #define IDT_SCHEDULE 256

@@ -6,6 +6,7 @@
 #include "CRegistryKey.h"
 #include "CSuiteRegistryTest.h"
 #include "ChronelSettings.h"
+#include "ComPtr.h"
 #include "RunEntry.h"
 #include "ServiceProbe.h"
 
@@ -239,6 +240,27 @@ TEST_F(ChronelProgramTest, NoShowWithoutAServerEndsWithoutAWindow)
     EXPECT_FALSE(readDword(settings::kLastUpdate, last));
     DWORD firstRun = 0;
     EXPECT_FALSE(readDword(settings::kFirstRun, firstRun)) << "check-and-exit is no first run";
+}
+
+// Registration names the type library for the build's own platform, where a client of the
+// same architecture finds it by its identifier.
+TEST_F(ChronelProgramTest, RegServerRegistersTheTypeLibraryForItsPlatform)
+{
+    CChildProcess registration(L"Chronel.exe", L"RegServer");
+    ASSERT_TRUE(registration.waitForExit(kStartMs));
+    const std::wstring version = L"TypeLib\\{FF7084E8-6F8C-46D8-A8E7-9698E233D4F1}\\1.0\\0\\";
+    const bool win64 = sizeof(void*) == 8;
+    std::wstring path;
+    EXPECT_TRUE(CRegistryKey(HKEY_CLASSES_ROOT, version + (win64 ? L"win64" : L"win32")).readString(L"", path));
+    EXPECT_EQ(path, CChildProcess::besideTests(L"Chronel.tlb"));
+
+    const GUID libid = {0xFF7084E8, 0x6F8C, 0x46D8, {0xA8, 0xE7, 0x96, 0x98, 0xE2, 0x33, 0xD4, 0xF1}};
+    TComPtr<ITypeLib> library;
+    ASSERT_EQ(LoadRegTypeLib(libid, 1, 0, 0, library.put()), S_OK);
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->syskind, win64 ? SYS_WIN64 : SYS_WIN32);
+    library->ReleaseTLibAttr(attributes);
 }
 
 // A script client creates the automation object: COM starts Chronel as a local server, the

@@ -2,6 +2,7 @@
 // own, with Cofferprep (or a probe standing in for it) beside it.
 
 #include "CMessageBoxCapture.h"
+#include "ProcAddress.h"
 #include "CScratchFolder.h"
 #include "CSetupMachineTest.h"
 #include "CTestProcess.h"
@@ -52,7 +53,7 @@ protected:
         ASSERT_TRUE(m_libraryFolder.copyIn(testprocess::binFolder() + L"Cofferlib.dll", L"Cofferlib.dll"));
         m_library = LoadLibraryW((m_libraryFolder.path() + L"Cofferlib.dll").c_str());
         ASSERT_TRUE(m_library);
-        m_installDrivers = reinterpret_cast<InstallDriversFn>(GetProcAddress(m_library, "InstallDrivers"));
+        m_installDrivers = procAddress<InstallDriversFn>(m_library, "InstallDrivers");
         ASSERT_TRUE(m_installDrivers) << "InstallDrivers is not exported by name";
     }
 

@@ -1,17 +1,9 @@
 #include "CPopupReceiver.h"
 
-namespace {
-constexpr UINT kPopupRequest = WM_USER + 0x71;
-constexpr const wchar_t* kClass = L"VelmoraTestPopupReceiver";
+#include "BalloonRequest.h"
 
-// The request block as the sender lays it out (32-bit pointers).
-struct SBlock {
-    const wchar_t* title;
-    const wchar_t* text;
-    DWORD reserved[3];
-    DWORD displayMilliseconds;
-    DWORD reserved2;
-};
+namespace {
+constexpr const wchar_t* kClass = L"VelmoraTestPopupReceiver";
 } // namespace
 
 CPopupReceiver::CPopupReceiver()
@@ -38,10 +30,10 @@ LRESULT CALLBACK CPopupReceiver::windowProc(HWND window, UINT message, WPARAM wP
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<CPopupReceiver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == kPopupRequest && self) {
-        const auto* block = reinterpret_cast<const SBlock*>(lParam);
+    if (message == WM_BALLOON_REQUEST && self) {
+        const auto* block = reinterpret_cast<const BalloonRequest*>(lParam);
         self->m_popups.push_back({static_cast<int>(wParam), block->title ? block->title : L"",
-                                  block->text ? block->text : L"", block->displayMilliseconds});
+                                  block->text ? block->text : L"", block->displayTime});
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 
-static_assert(CTrayIcon::kNotifyDataSize == 936, "the tray icon uses the 936-byte notification data");
+// The shell 5 form of NOTIFYICONDATAW: 936 bytes on x86, 952 on x64 (its pointers and handles
+// take 8 bytes there).
+static_assert(CTrayIcon::kNotifyDataSize == (sizeof(void*) == 8 ? 952 : 936),
+              "the tray icon uses the shell 5 notification data");
 
 namespace {
 
