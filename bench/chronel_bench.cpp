@@ -6,6 +6,8 @@
 #include "CMainWnd.h"
 #include "ChronelSettings.h"
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -62,16 +64,16 @@ int wmain(int argc, wchar_t** argv)
         std::wstring commandLine = L"\"" + program + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
+        CProcessInformation info;
         QueryPerformanceCounter(&t0);
         if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &info)) {
+                            &startup, info.put())) {
             std::fprintf(stderr, "chronel_bench: cannot start %ls\n", program.c_str());
             return 1;
         }
         HWND main = nullptr;
         while (!(main = FindWindowW(kMainWindowClass, kMainWindowTitle))) {
-            if (WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0)
+            if (WaitForSingleObject(info.process(), 1) == WAIT_OBJECT_0)
                 break;
         }
         QueryPerformanceCounter(&t1);
@@ -80,22 +82,20 @@ int wmain(int argc, wchar_t** argv)
             Sleep(500); // let start-up settle before measuring memory and idling
             PROCESS_MEMORY_COUNTERS memory{};
             memory.cb = sizeof memory;
-            if (GetProcessMemoryInfo(info.hProcess, &memory, sizeof memory))
+            if (GetProcessMemoryInfo(info.process(), &memory, sizeof memory))
                 workingSetKb.push_back(static_cast<double>(memory.WorkingSetSize) / 1024);
             if (i == 0) {
                 FILETIME created, exited, kernel0, user0, kernel1, user1;
-                GetProcessTimes(info.hProcess, &created, &exited, &kernel0, &user0);
+                GetProcessTimes(info.process(), &created, &exited, &kernel0, &user0);
                 Sleep(5000);
-                GetProcessTimes(info.hProcess, &created, &exited, &kernel1, &user1);
+                GetProcessTimes(info.process(), &created, &exited, &kernel1, &user1);
                 idleCpuMs.push_back(milliseconds(kernel1) - milliseconds(kernel0) + milliseconds(user1) -
                                     milliseconds(user0));
             }
             PostMessageW(main, 0x466 /* WM_APP_EXIT */, 0, 0);
         }
-        if (WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0)
-            TerminateProcess(info.hProcess, 1);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+        if (WaitForSingleObject(info.process(), 10000) != WAIT_OBJECT_0)
+            TerminateProcess(info.process(), 1);
     }
     std::sort(startMs.begin(), startMs.end());
     std::sort(workingSetKb.begin(), workingSetKb.end());

@@ -1,10 +1,11 @@
 // Entry point of Cofferctl.dll.
 
+#include "CModule.h"
+
 #include <windows.h>
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    if (reason == DLL_PROCESS_ATTACH)
-        DisableThreadLibraryCalls(instance);
+    CModule::onDllMain(instance, reason, reserved);
     return TRUE;
 }

@@ -1,7 +1,7 @@
 #include "CDriverInstallLauncher.h"
 
 #include "CMessageWait.h"
-#include "CModuleFolder.h"
+#include "CModule.h"
 #include "CofferprepNames.h"
 #include "UniqueHandle.h"
 
@@ -15,8 +15,8 @@ constexpr DWORD kInputIdleMs = 1000;
 
 std::wstring CDriverInstallLauncher::programPath() const
 {
-    std::wstring folder = CModuleFolder::of(m_module);
-    return folder.empty() ? std::wstring() : folder + kProgramName;
+    const std::wstring folder = CModule::folderOf(m_module);
+    return folder.empty() ? std::wstring() : folder + L"\\" + kProgramName;
 }
 
 void CDriverInstallLauncher::run()
@@ -29,26 +29,25 @@ void CDriverInstallLauncher::run()
     const std::wstring path = programPath();
     if (path.empty())
         return;
-    CHandle process(start(path));
+    CHandle process = start(path);
     if (!process)
         return;
     waitDispatching(finished.get(), process.get());
 }
 
-HANDLE CDriverInstallLauncher::start(const std::wstring& path)
+CHandle CDriverInstallLauncher::start(const std::wstring& path)
 {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return nullptr;
+        return {};
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_FORCEONFEEDBACK; // the busy cursor until Cofferprep shows its dialog
-    PROCESS_INFORMATION info{};
+    CProcessInformation info;
     if (!CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                        &startup, &info))
-        return nullptr;
-    CloseHandle(info.hThread);
-    WaitForInputIdle(info.hProcess, kInputIdleMs);
-    return info.hProcess;
+                        &startup, info.put()))
+        return {};
+    WaitForInputIdle(info.process(), kInputIdleMs);
+    return info.releaseProcess();
 }
 
 void CDriverInstallLauncher::waitDispatching(HANDLE finished, HANDLE process)

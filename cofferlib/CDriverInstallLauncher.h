@@ -3,6 +3,8 @@
 // the calling thread's messages keep being dispatched. Cofferprep says it has finished by
 // setting "CofferixInstallDrivers".
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -20,7 +22,7 @@ public:
 
 private:
     // The new process, or an empty handle when the program is missing or does not start.
-    HANDLE start(const std::wstring& path);
+    CHandle start(const std::wstring& path);
     // Waits for `finished` or the end of `process`, dispatching this thread's messages.
     static void waitDispatching(HANDLE finished, HANDLE process);
 

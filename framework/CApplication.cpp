@@ -1,5 +1,6 @@
 #include "CApplication.h"
 
+#include "CModule.h"
 #include "ResourceString.h"
 
 #include <algorithm>
@@ -66,29 +67,10 @@ std::wstring CApplication::argumentsOf(const wchar_t* commandLine)
     return p;
 }
 
-std::wstring CApplication::modulePath(HMODULE module)
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::wstring CApplication::moduleFolder(HMODULE module)
-{
-    std::wstring path = modulePath(module);
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 int CApplication::run(HINSTANCE instance, int showCommand)
 {
     m_instance = instance;
+    CModule::set(instance);
     m_showCommand = showCommand;
     m_title = loadString(kAppTitleStringId, instance);
     m_arguments = argumentsOf(GetCommandLineW());

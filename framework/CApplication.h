@@ -51,9 +51,6 @@ public:
 
     // The text after the program name in a command line (the name may be quoted).
     static std::wstring argumentsOf(const wchar_t* commandLine);
-    static std::wstring modulePath(HMODULE module = nullptr);
-    // The folder of the module, without a trailing backslash.
-    static std::wstring moduleFolder(HMODULE module = nullptr);
 
 protected:
     virtual bool initInstance() = 0;

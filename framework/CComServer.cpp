@@ -1,7 +1,8 @@
 #include "CComServer.h"
 
-#include "CApplication.h"
+#include "CModule.h"
 #include "ComPtr.h"
+#include "ComTypes.h"
 
 #include <oleauto.h>
 
@@ -154,16 +155,6 @@ HRESULT CClassFactory::QueryInterface(REFIID iid, void** object)
     return E_NOINTERFACE;
 }
 
-ULONG CClassFactory::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG CClassFactory::Release()
-{
-    LONG left = InterlockedDecrement(&m_refs);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
-}
-
 HRESULT CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
 {
     if (!object)
@@ -172,11 +163,7 @@ HRESULT CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object
     // An aggregating object may only ask for our IUnknown.
     if (outer && (!m_entry.aggregatable || !IsEqualIID(iid, IID_IUnknown)))
         return CLASS_E_NOAGGREGATION;
-    try {
-        return m_entry.create(outer, iid, object);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    return comGuard([&] { return m_entry.create(outer, iid, object); });
 }
 
 HRESULT CClassFactory::LockServer(BOOL lock)
@@ -194,7 +181,7 @@ HRESULT runRegistryScript(HMODULE module, UINT id, bool doRegister)
     HRESULT hr = CoCreateInstance(CLSID_Registrar, nullptr, CLSCTX_INPROC_SERVER, IID_IRegistrar, registrar.putVoid());
     if (FAILED(hr))
         return hr;
-    const std::wstring path = CApplication::modulePath(module);
+    const std::wstring path = CModule::pathOf(module);
     registrar->AddReplacement(L"MODULE", path.c_str());
     return doRegister ? registrar->ResourceRegister(path.c_str(), id, L"REGISTRY")
                       : registrar->ResourceUnregister(path.c_str(), id, L"REGISTRY");
@@ -202,13 +189,13 @@ HRESULT runRegistryScript(HMODULE module, UINT id, bool doRegister)
 
 HRESULT registerTypeLibraryResource(HMODULE module, bool doRegister)
 {
-    const std::wstring path = CApplication::modulePath(module);
+    const std::wstring path = CModule::pathOf(module);
     TComPtr<ITypeLib> library;
     HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put());
     if (FAILED(hr))
         return hr;
     if (doRegister) {
-        const std::wstring folder = CApplication::moduleFolder(module);
+        const std::wstring folder = CModule::folderOf(module);
         return RegisterTypeLib(library.get(), const_cast<LPOLESTR>(path.c_str()), const_cast<LPOLESTR>(folder.c_str()));
     }
     TLIBATTR* attributes = nullptr;
@@ -242,7 +229,7 @@ HRESULT typeInfoOf(HMODULE module, REFIID iid, ITypeInfo** info)
         }
     }
     TComPtr<ITypeLib> library;
-    HRESULT hr = LoadTypeLibEx(CApplication::modulePath(module).c_str(), REGKIND_NONE, library.put());
+    HRESULT hr = LoadTypeLibEx(CModule::pathOf(module).c_str(), REGKIND_NONE, library.put());
     if (FAILED(hr))
         return hr;
     ITypeInfo* loaded = nullptr;

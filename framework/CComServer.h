@@ -2,6 +2,7 @@
 // COM server support: the module's lock count, a table-driven class factory, registration of
 // registry scripts through the system registrar (atl.dll) and of type libraries.
 
+#include "TRefCounted.h"
 #include "UniqueHandle.h"
 
 #include <windows.h>
@@ -58,20 +59,16 @@ private:
     CHandle m_watcher;
 };
 
-class CClassFactory : public IClassFactory {
+class CClassFactory final : public TRefCounted<CClassFactory, IClassFactory> {
 public:
     explicit CClassFactory(const ComClassEntry& entry) : m_entry(entry) {}
-    virtual ~CClassFactory() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
     ComClassEntry m_entry;
-    LONG m_refs = 1;
 };
 
 // Runs the .rgs script in the module's REGISTRY resource `id` against the registry, with

@@ -1,7 +1,9 @@
 #include "CDialog.h"
 
+#include "CModule.h"
+
 CDialog::CDialog(UINT templateId, HINSTANCE resources)
-    : m_templateId(templateId), m_resources(resources ? resources : GetModuleHandleW(nullptr))
+    : m_templateId(templateId), m_resources(resources ? resources : CModule::instance())
 {
 }
 
@@ -90,6 +92,11 @@ INT_PTR CALLBACK CDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
     if (!handled)
         return FALSE;
+    return dialogProcResult(hwnd, message, result);
+}
+
+INT_PTR dialogProcResult(HWND hwnd, UINT message, INT_PTR result)
+{
     // Dialog procedures return message results through DWLP_MSGRESULT, except for the
     // messages whose result is the procedure's own return value.
     switch (message) {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// What a dialog procedure returns for a message it handled with `result`.
+INT_PTR dialogProcResult(HWND hwnd, UINT message, INT_PTR result);
+
 class CDialog {
 public:
     explicit CDialog(UINT templateId, HINSTANCE resources = nullptr);

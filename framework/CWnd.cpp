@@ -1,5 +1,7 @@
 #include "CWnd.h"
 
+#include "CModule.h"
+
 CWnd::~CWnd()
 {
     if (m_hwnd && IsWindow(m_hwnd)) {
@@ -13,7 +15,7 @@ CWnd::~CWnd()
 
 bool CWnd::registerClass(const wchar_t* className, UINT style, HICON icon, HCURSOR cursor, HBRUSH background)
 {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HINSTANCE instance = CModule::instance();
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
     if (GetClassInfoExW(instance, className, &existing))
@@ -27,14 +29,17 @@ bool CWnd::registerClass(const wchar_t* className, UINT style, HICON icon, HCURS
     wc.hCursor = cursor;
     wc.hbrBackground = background;
     wc.lpszClassName = className;
-    return RegisterClassExW(&wc) != 0;
+    if (!RegisterClassExW(&wc))
+        return false;
+    CModule::addClass(className);
+    return true;
 }
 
 bool CWnd::create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x, int y,
                   int width, int height, HWND parent, HMENU menu)
 {
     return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menu,
-                           GetModuleHandleW(nullptr), this)
+                           CModule::instance(), this)
         != nullptr;
 }
 

@@ -16,7 +16,8 @@ public:
     HWND hwnd() const { return m_hwnd; }
     bool exists() const { return m_hwnd && IsWindow(m_hwnd); }
 
-    // Registers a class whose procedure dispatches to CWnd objects (once per name).
+    // Registers a class whose procedure dispatches to CWnd objects (once per name), against
+    // the module that links the framework (see CModule).
     static bool registerClass(const wchar_t* className, UINT style = 0, HICON icon = nullptr,
                               HCURSOR cursor = LoadCursor(nullptr, IDC_ARROW),
                               HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));

@@ -1,7 +1,8 @@
 #pragma once
-// RAII owners of COM's own resources: a COM initialisation scope, BSTR and VARIANT.
+// RAII owners of COM's own resources: COM and OLE initialisation scopes, BSTR and VARIANT.
 
 #include <windows.h>
+#include <ole2.h>
 #include <oleauto.h>
 
 #include <new>
@@ -21,6 +22,24 @@ public:
     CComInit& operator=(const CComInit&) = delete;
     bool ok() const { return SUCCEEDED(m_hr); }
     HRESULT result() const { return m_hr; }
+
+private:
+    HRESULT m_hr;
+};
+
+// OleInitialize for the lifetime of the object: COM apartment-threaded, plus what the
+// web-browser control and drag and drop need.
+class COleInit {
+public:
+    COleInit() : m_hr(OleInitialize(nullptr)) {}
+    ~COleInit()
+    {
+        if (SUCCEEDED(m_hr))
+            OleUninitialize();
+    }
+    COleInit(const COleInit&) = delete;
+    COleInit& operator=(const COleInit&) = delete;
+    bool ok() const { return SUCCEEDED(m_hr); }
 
 private:
     HRESULT m_hr;

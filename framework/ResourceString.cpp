@@ -1,5 +1,7 @@
 #include "ResourceString.h"
 
+#include "CModule.h"
+
 #include <cstdarg>
 #include <cwchar>
 #include <vector>
@@ -7,7 +9,7 @@
 std::wstring loadString(UINT id, HMODULE module)
 {
     if (!module)
-        module = GetModuleHandleW(nullptr);
+        module = CModule::instance();
     // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
     const wchar_t* text = nullptr;
     int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
@@ -51,6 +53,23 @@ std::wstring formatString(UINT id, ...)
     std::wstring text = formatTextV(format.c_str(), args);
     va_end(args);
     return text;
+}
+
+std::wstring substituteString(UINT id, std::initializer_list<std::wstring> args)
+{
+    const std::wstring pattern = loadString(id);
+    std::wstring out;
+    auto next = args.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] == L's') {
+            if (next != args.end())
+                out += *next++;
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
 }
 
 std::wstring replaceAll(std::wstring text, const std::wstring& placeholder, const std::wstring& value)

@@ -4,6 +4,7 @@
 
 #include "CComServer.h"
 #include "ComPtr.h"
+#include "ComTypes.h"
 
 #include <oleauto.h>
 
@@ -25,25 +26,29 @@ public:
     {
         if (index != 0)
             return DISP_E_BADINDEX;
-        return typeInfoOf(m_module, m_iid, info);
+        return comGuard([&] { return typeInfoOf(m_module, m_iid, info); });
     }
 
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        TComPtr<ITypeInfo> info;
-        HRESULT hr = typeInfoOf(m_module, m_iid, info.put());
-        return FAILED(hr) ? hr : DispGetIDsOfNames(info.get(), names, count, ids);
+        return comGuard([&]() -> HRESULT {
+            TComPtr<ITypeInfo> info;
+            HRESULT hr = typeInfoOf(m_module, m_iid, info.put());
+            return FAILED(hr) ? hr : DispGetIDsOfNames(info.get(), names, count, ids);
+        });
     }
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                                      EXCEPINFO* exception, UINT* argumentError) override
     {
-        TComPtr<ITypeInfo> info;
-        HRESULT hr = typeInfoOf(m_module, m_iid, info.put());
-        if (FAILED(hr))
-            return hr;
-        return DispInvoke(static_cast<Interface*>(this), info.get(), id, flags, parameters, result, exception,
-                          argumentError);
+        return comGuard([&]() -> HRESULT {
+            TComPtr<ITypeInfo> info;
+            HRESULT hr = typeInfoOf(m_module, m_iid, info.put());
+            if (FAILED(hr))
+                return hr;
+            return DispInvoke(static_cast<Interface*>(this), info.get(), id, flags, parameters, result, exception,
+                              argumentError);
+        });
     }
 
 private:

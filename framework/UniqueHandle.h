@@ -121,3 +121,35 @@ using CIcon = TUniqueHandle<IconHandleTraits>;
 using CMenu = TUniqueHandle<MenuHandleTraits>;
 using CScreenDc = TUniqueHandle<ScreenDcTraits>;
 using CMemoryDc = TUniqueHandle<MemoryDcTraits>;
+
+// The two handles CreateProcess hands back: whatever it filled in is closed at the end.
+class CProcessInformation {
+public:
+    CProcessInformation() = default;
+    ~CProcessInformation() { reset(); }
+    CProcessInformation(const CProcessInformation&) = delete;
+    CProcessInformation& operator=(const CProcessInformation&) = delete;
+
+    // For CreateProcess; closes what was held.
+    PROCESS_INFORMATION* put() noexcept
+    {
+        reset();
+        return &m_info;
+    }
+    HANDLE process() const noexcept { return m_info.hProcess; }
+    DWORD processId() const noexcept { return m_info.dwProcessId; }
+    // The process handle, for a caller that keeps it; the thread handle stays to be closed.
+    CHandle releaseProcess() noexcept { return CHandle(std::exchange(m_info.hProcess, nullptr)); }
+
+private:
+    void reset() noexcept
+    {
+        if (m_info.hThread)
+            ::CloseHandle(m_info.hThread);
+        if (m_info.hProcess)
+            ::CloseHandle(m_info.hProcess);
+        m_info = PROCESS_INFORMATION{};
+    }
+
+    PROCESS_INFORMATION m_info{};
+};

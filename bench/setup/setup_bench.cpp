@@ -89,14 +89,13 @@ void benchCoffersvc(const char* what, int runs)
         removeClones();
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
+        CProcessInformation info;
         double start = nowMs();
-        if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            info.put()))
             return;
-        WaitForSingleObject(info.hProcess, INFINITE);
+        WaitForSingleObject(info.process(), INFINITE);
         times.push_back(nowMs() - start);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
     }
     print(what, summarise(times), runs);
     std::printf("%-46s %zu\n", "  instance keys after the last run", testreg::subkeys(HKEY_LOCAL_MACHINE, kDevice).size());

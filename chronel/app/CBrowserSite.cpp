@@ -26,16 +26,6 @@ HRESULT CBrowserSite::QueryInterface(REFIID iid, void** object)
     return S_OK;
 }
 
-ULONG CBrowserSite::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG CBrowserSite::Release()
-{
-    LONG left = InterlockedDecrement(&m_refs);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
-}
-
 bool CBrowserSite::embed()
 {
     if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, m_object.putVoid())))

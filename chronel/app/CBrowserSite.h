@@ -3,6 +3,7 @@
 // and the document host handler through which the pages reach window.external.
 
 #include "ComPtr.h"
+#include "TRefCounted.h"
 
 #include <windows.h>
 #include <exdisp.h>
@@ -11,10 +12,8 @@
 
 #include <string>
 
-class CBrowserSite : public IOleClientSite,
-                     public IOleInPlaceSite,
-                     public IOleInPlaceFrame,
-                     public IDocHostUIHandler {
+class CBrowserSite
+    : public TRefCounted<CBrowserSite, IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IDocHostUIHandler> {
 public:
     // A site for a browser shown in `container`; `external` is what the pages see as
     // window.external (held by the site).
@@ -33,8 +32,6 @@ public:
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
@@ -99,5 +96,4 @@ private:
     TComPtr<IDispatch> m_external;
     TComPtr<IOleObject> m_object;
     TComPtr<IWebBrowser2> m_browser;
-    LONG m_refs = 1;
 };

@@ -2,6 +2,7 @@
 
 #include "CChronelProxyObj.h"
 #include "CComServer.h"
+#include "CModule.h"
 #include "CMainWnd.h"
 #include "CRegistryKey.h"
 #include "ChronelSettings.h"
@@ -147,7 +148,7 @@ bool CChronelApp::connectVault()
         return false;
     if (m_mainWnd && m_mainWnd->exists()) {
         m_vault->installMonitor(1);
-        CBstr path(modulePath());
+        CBstr path(CModule::path());
         m_vault->setProcessName(path.get());
     }
     return true;
@@ -181,13 +182,13 @@ void CChronelApp::releaseComponents()
 
 HRESULT CChronelApp::registerServer()
 {
-    HMODULE module = GetModuleHandleW(nullptr);
+    HMODULE module = CModule::instance();
     HRESULT hr = runRegistryScript(module, IDR_REGISTRY_APPID, true);
     HRESULT proxy = runRegistryScript(module, IDR_REGISTRY_PROXY, true);
     if (SUCCEEDED(hr))
         hr = proxy;
     // The type library ships beside the program.
-    const std::wstring folder = moduleFolder();
+    const std::wstring folder = CModule::folder();
     CRegistryKey version(HKEY_CLASSES_ROOT, kTypeLibPath);
     version.writeString(L"", L"Chronel 1.0 Type Library");
     // A type library is registered under the platform it was made for: the x64 build's under
@@ -200,7 +201,7 @@ HRESULT CChronelApp::registerServer()
 
 HRESULT CChronelApp::unregisterServer()
 {
-    HMODULE module = GetModuleHandleW(nullptr);
+    HMODULE module = CModule::instance();
     HRESULT hr = runRegistryScript(module, IDR_REGISTRY_APPID, false);
     HRESULT proxy = runRegistryScript(module, IDR_REGISTRY_PROXY, false);
     return SUCCEEDED(hr) ? proxy : hr;
@@ -213,7 +214,7 @@ void CChronelApp::showMessage(const std::wstring& text) const
 
 void CChronelApp::uninstall() const
 {
-    const std::wstring log = moduleFolder() + L"\\DeIsL1.isu";
+    const std::wstring log = CModule::folder() + L"\\DeIsL1.isu";
     if (!fileExists(log)) {
         showMessage(formatString(IDS_NO_UNINSTALL_LOG, log.c_str()));
         return;
@@ -240,12 +241,11 @@ void CChronelApp::uninstall() const
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_FORCEONFEEDBACK;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(uninstaller.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                       nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    // Not waited for: the handles just go.
+    CProcessInformation process;
+    CreateProcessW(uninstaller.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                   nullptr, &startup, process.put());
+
     if (oldVersion)
         ReleaseMutex(oldVersion.get());
 }
@@ -258,7 +258,7 @@ void CChronelApp::installFileInfoService()
     m_fileInfoInstalled = true;
     CServiceHandle service(OpenServiceW(manager.get(), kFileInfoService, SERVICE_ALL_ACCESS));
     if (!service) {
-        const std::wstring image = formatText(L"%s\\FINFO.sys", moduleFolder().c_str());
+        const std::wstring image = formatText(L"%s\\FINFO.sys", CModule::folder().c_str());
         service.reset(CreateServiceW(manager.get(), kFileInfoService, kFileInfoService, SERVICE_ALL_ACCESS,
                                      SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, image.c_str(),
                                      nullptr, nullptr, nullptr, nullptr, nullptr));
@@ -391,7 +391,7 @@ bool CChronelApp::startUp()
         CBstr line(arguments);
         long result = 0;
         m_vault->processCommandLine(line.get(), &result);
-        CBstr path(modulePath());
+        CBstr path(CModule::path());
         m_vault->setProcessName(path.get());
     }
     if (m_showPage)

@@ -1,6 +1,7 @@
 #include "CChronelProxyObj.h"
 
 #include "CChronelApp.h"
+#include "CModule.h"
 #include "CCheckSchedule.h"
 #include "CClockSync.h"
 #include "CComServer.h"
@@ -63,7 +64,7 @@ constexpr wchar_t kProductsPath[] = L"Software\\Orvel Software\\Products";
 
 } // namespace
 
-CChronelProxyObj::CChronelProxyObj() : TDispatchImpl(IID_IChronelProxyObj, GetModuleHandleW(nullptr))
+CChronelProxyObj::CChronelProxyObj() : TDispatchImpl(IID_IChronelProxyObj, CModule::instance())
 {
     CComModule::instance().lock();
 }
@@ -367,7 +368,7 @@ HRESULT CChronelProxyObj::CompareClocks(LONG* result)
 HRESULT CChronelProxyObj::ShowHelp()
 {
     return comGuard([&]() -> HRESULT {
-        const std::wstring help = CApplication::moduleFolder() + L"\\OnlineHelp.chm";
+        const std::wstring help = CModule::folder() + L"\\OnlineHelp.chm";
         ShellExecuteW(mainWindow(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return S_OK;
     });

@@ -1,4 +1,5 @@
 #include "CMainWnd.h"
+#include "CModule.h"
 
 #include "CChronelApp.h"
 #include "CChronelProxyObj.h"
@@ -51,7 +52,7 @@ void CMainWnd::onCreate()
     m_tray.attach(hwnd(), m_app.displayName());
     m_tray.addIfEnabled();
     SetClassLongPtrW(hwnd(), GCLP_HICON,
-                     reinterpret_cast<LONG_PTR>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CHRONEL))));
+                     reinterpret_cast<LONG_PTR>(LoadIconW(CModule::instance(), MAKEINTRESOURCEW(IDI_CHRONEL))));
     m_schedule.postAutocheck();
     setReminderInterval(kReminderFast);
     m_locator.attach(hwnd(), ID_TRAY_ICON);

@@ -2,6 +2,7 @@
 
 #include "CApplication.h"
 #include "CChronelApp.h"
+#include "CModule.h"
 #include "CChronelProxyObj.h"
 #include "CMainWnd.h"
 #include "ResourceString.h"
@@ -94,7 +95,7 @@ void CPageHost::onCreate()
     if (m_browserWindow) {
         m_site = new CBrowserSite(m_browserWindow, automation);
         if (m_site->embed()) {
-            m_site->navigate(CApplication::moduleFolder() + L"\\Pages\\HomePage.htm");
+            m_site->navigate(CModule::folder() + L"\\Pages\\HomePage.htm");
             m_site->setVisible(true);
         }
     }

@@ -1,27 +1,13 @@
 #include "RunEntry.h"
 
+#include "CModule.h"
 #include "CRegistryKey.h"
 
 #include <windows.h>
 
-#include <vector>
-
-namespace {
-std::wstring modulePath()
-{
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n < buffer.size())
-            return std::wstring(buffer.data(), n);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-} // namespace
-
 std::wstring runEntryText(bool noShow)
 {
-    std::wstring text = L"\"" + modulePath() + L"\"";
+    std::wstring text = L"\"" + CModule::pathOf(nullptr) + L"\"";
     if (noShow)
         text += L" noShow";
     return text;

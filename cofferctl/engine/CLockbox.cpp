@@ -3,7 +3,7 @@
 #include "CMd5.h"
 #include "CVaultMessages.h"
 #include "UniqueHandle.h"
-#include "VaultModule.h"
+#include "ResourceString.h"
 #include "resource.h"
 
 #include <cwctype>
@@ -107,7 +107,7 @@ bool CLockbox::checkWritten()
 {
     if (!m_keys || !m_keys->writeFailed())
         return true;
-    CVaultMessages::messageBox(vaultModule::format(IDS_WRITE_FAILED, {m_dataFile}), MB_OK | MB_ICONERROR);
+    CVaultMessages::messageBox(substituteString(IDS_WRITE_FAILED, {m_dataFile}), MB_OK | MB_ICONERROR);
     m_keys.reset();
     return false;
 }

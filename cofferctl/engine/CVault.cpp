@@ -6,7 +6,7 @@
 #include "CVaultMessages.h"
 #include "CVaultRegKey.h"
 #include "CVaultSettings.h"
-#include "VaultModule.h"
+#include "ResourceString.h"
 #include "resource.h"
 
 namespace {
@@ -232,7 +232,7 @@ bool CVault::deleteLockbox(const CLockbox& lockbox, bool deleteData)
     if (deleteData) {
         const std::wstring& path = lockbox.dataFile();
         if (CDataFile::exists(path) && !DeleteFileW(path.c_str()))
-            CVaultMessages::messageBox(vaultModule::format(IDS_DELETE_DATA_FAILED, {path}), MB_OK);
+            CVaultMessages::messageBox(substituteString(IDS_DELETE_DATA_FAILED, {path}), MB_OK);
         const std::wstring side = CPrivateAreaFile::sideFilePath(path);
         if (CDataFile::exists(side))
             DeleteFileW(side.c_str());
@@ -247,7 +247,7 @@ bool CVault::checkDataFile(const CLockbox& lockbox, bool reportErrors, bool useB
         return true;
     status = check.status;
     if (reportErrors) {
-        const std::wstring text = vaultModule::format(check.messageId, {lockbox.name()});
+        const std::wstring text = substituteString(check.messageId, {lockbox.name()});
         if (useBalloon)
             CVaultMessages::popup(text, CVaultMessages::Failure, 5000);
         else

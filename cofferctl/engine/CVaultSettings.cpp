@@ -1,7 +1,7 @@
 #include "CVaultSettings.h"
 
 #include "CVaultRegKey.h"
-#include "VaultModule.h"
+#include "CModule.h"
 
 namespace {
 std::wstring withBackslash(std::wstring folder)
@@ -22,9 +22,8 @@ DWORD CVaultSettings::readSetting(const wchar_t* name, DWORD fallback)
 
 std::wstring CVaultSettings::moduleFolder()
 {
-    std::wstring path = vaultModule::fileName();
-    size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    const std::wstring folder = CModule::folder();
+    return folder.empty() ? folder : folder + L"\\";
 }
 
 std::wstring CVaultSettings::defaultDataFolder()

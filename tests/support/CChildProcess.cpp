@@ -96,12 +96,11 @@ CChildProcess::CChildProcess(const std::wstring& program, const std::wstring& ar
         commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
+    CProcessInformation info;
     if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &info)) {
-        CloseHandle(info.hThread);
-        m_process.reset(info.hProcess);
-        m_id = info.dwProcessId;
+                       info.put())) {
+        m_id = info.processId();
+        m_process = info.releaseProcess();
     }
 }
 
@@ -166,14 +165,13 @@ std::wstring CChildProcess::runCapturing(const std::wstring& program, const std:
     startup.hStdOutput = output.get();
     startup.hStdError = output.get();
     startup.hStdInput = nullptr;
-    PROCESS_INFORMATION info{};
+    CProcessInformation info;
     if (!output || !CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                   nullptr, &startup, &info)) {
+                                   nullptr, &startup, info.put())) {
         DeleteFileW(file);
         return L"<could not start " + program + L">";
     }
-    CloseHandle(info.hThread);
-    CHandle process(info.hProcess);
+    CHandle process = info.releaseProcess();
     if (WaitForSingleObject(process.get(), ms) != WAIT_OBJECT_0)
         TerminateProcess(process.get(), 1);
     if (exitCode)

@@ -10,7 +10,7 @@
 #include "CVaultRegKey.h"
 #include "CVaultSettings.h"
 #include "CVaultTest.h"
-#include "VaultModule.h"
+#include "ResourceString.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -59,13 +59,13 @@ TEST(VaultStringsTest, StringTableHoldsTheExactTexts)
         {32799, L"Error writing to \"%s\". "},
     };
     for (auto [id, text] : strings)
-        EXPECT_EQ(vaultModule::loadString(id), text) << id;
-    EXPECT_EQ(vaultModule::loadString(225).rfind(L"The '%s' lockbox data file has been stored with disk-based encryption "
+        EXPECT_EQ(loadString(id), text) << id;
+    EXPECT_EQ(loadString(225).rfind(L"The '%s' lockbox data file has been stored with disk-based encryption "
                                                  L"which is not compatible with this applicationt.",
                                                  0),
               0u);
     // Only "%s" is replaced, and a name containing "%s" or "%d" stays as it is.
-    EXPECT_EQ(vaultModule::format(208, {L"50%s %d"}), L"Unable to access the data file for your '50%s %d' lockbox.");
+    EXPECT_EQ(substituteString(208, {L"50%s %d"}), L"Unable to access the data file for your '50%s %d' lockbox.");
 }
 
 TEST_F(DataFileTest, NewNamesSkipExistingFiles)

@@ -1,5 +1,7 @@
 #include "CBalloonWnd.h"
 
+#include "GdiScope.h"
+
 #include "resource.h"
 
 #include <shellapi.h>
@@ -100,18 +102,18 @@ bool CBalloonWnd::show(HWND owner, POINT anchor)
 
 SIZE CBalloonWnd::measureContent()
 {
-    HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, m_titleFont ? m_titleFont.get() : guiFont());
     RECT title{0, 0, 0, 0};
-    DrawTextW(dc, m_title.c_str(), -1, &title, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, guiFont());
     RECT text{0, 0, kMaxTextWidth, 0};
-    if (!m_text.empty())
-        DrawTextW(dc, m_text.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    else
-        text = RECT{};
-    SelectObject(dc, old);
-    ReleaseDC(hwnd(), dc);
+    {
+        CWindowDc dc(hwnd());
+        CSelectObject font(dc.get(), m_titleFont ? m_titleFont.get() : guiFont());
+        DrawTextW(dc.get(), m_title.c_str(), -1, &title, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        font.select(guiFont());
+        if (!m_text.empty())
+            DrawTextW(dc.get(), m_text.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        else
+            text = RECT{};
+    }
 
     m_titleSize = SIZE{title.right - title.left, title.bottom - title.top};
     m_textSize = SIZE{text.right - text.left, text.bottom - text.top};
@@ -177,13 +179,14 @@ void CBalloonWnd::paint(HDC dc)
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-    HGDIOBJ old = SelectObject(dc, m_titleFont ? m_titleFont.get() : guiFont());
-    RECT title = m_titleRect;
-    DrawTextW(dc, m_title.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, guiFont());
-    RECT text = m_textRect;
-    DrawTextW(dc, m_text.c_str(), -1, &text, DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
+    {
+        CSelectObject font(dc, m_titleFont ? m_titleFont.get() : guiFont());
+        RECT title = m_titleRect;
+        DrawTextW(dc, m_title.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        font.select(guiFont());
+        RECT text = m_textRect;
+        DrawTextW(dc, m_text.c_str(), -1, &text, DT_WORDBREAK | DT_NOPREFIX);
+    }
 
     if (m_options & kCloseButton)
         paintCloseButton(dc);
@@ -207,12 +210,11 @@ void CBalloonWnd::paintCloseButton(HDC dc)
     const int right = button.right - 5 + shift;
     const int bottom = button.bottom - 5 + shift;
     CGdiObject pen(CreatePen(PS_SOLID, 2, GetSysColor(COLOR_INFOTEXT)));
-    HGDIOBJ old = SelectObject(dc, pen.get());
+    CSelectObject selected(dc, pen.get());
     MoveToEx(dc, left, top, nullptr);
     LineTo(dc, right, bottom);
     MoveToEx(dc, right, top, nullptr);
     LineTo(dc, left, bottom);
-    SelectObject(dc, old);
 }
 
 bool CBalloonWnd::overCloseButton(POINT at) const
@@ -283,10 +285,8 @@ LRESULT CBalloonWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1; // WM_PAINT fills everything
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        paint(dc);
-        EndPaint(hwnd(), &ps);
+        CPaintDc dc(hwnd());
+        paint(dc.get());
         return 0;
     }
     case WM_PRINTCLIENT:

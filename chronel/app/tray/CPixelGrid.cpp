@@ -1,5 +1,7 @@
 #include "CPixelGrid.h"
 
+#include "GdiScope.h"
+
 #include "UniqueHandle.h"
 
 CPixelGrid CPixelGrid::capture(HDC source, const RECT& area)
@@ -22,9 +24,11 @@ CPixelGrid CPixelGrid::capture(HDC source, const RECT& area)
     CMemoryDc memory(CreateCompatibleDC(source));
     if (!bitmap || !memory || !bits)
         return grid;
-    HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
-    const BOOL copied = BitBlt(memory.get(), 0, 0, width, height, source, area.left, area.top, SRCCOPY);
-    SelectObject(memory.get(), old);
+    BOOL copied = FALSE;
+    {
+        CSelectObject selected(memory.get(), bitmap.get());
+        copied = BitBlt(memory.get(), 0, 0, width, height, source, area.left, area.top, SRCCOPY);
+    }
     if (!copied)
         return grid;
     GdiFlush();

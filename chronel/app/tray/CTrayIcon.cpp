@@ -1,4 +1,5 @@
 #include "CTrayIcon.h"
+#include "CModule.h"
 
 #include "ChronelSettings.h"
 #include "resource.h"
@@ -80,7 +81,7 @@ bool CTrayIcon::add()
     if (isAdded())
         return true;
     CIcon icon(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
+        LoadImageW(CModule::instance(), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, 0)));
     if (!icon)
         return false;
     NOTIFYICONDATAW data = notifyData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
@@ -173,7 +174,7 @@ bool CTrayIcon::onCommand(UINT id)
 
 void CTrayIcon::showMenu()
 {
-    CMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+    CMenu menu(LoadMenuW(CModule::instance(), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
     HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup)
         return;

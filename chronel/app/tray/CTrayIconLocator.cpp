@@ -1,4 +1,5 @@
 #include "CTrayIconLocator.h"
+#include "CModule.h"
 
 #include <shellapi.h>
 
@@ -35,7 +36,7 @@ void CTrayIconLocator::attach(HWND window, UINT iconId)
 {
     m_window = window;
     m_iconId = iconId;
-    m_probe.reset(CreateIcon(GetModuleHandleW(nullptr), kProbeSize, kProbeSize, 1, 1, kProbeAndMask, kProbeXorMask));
+    m_probe.reset(CreateIcon(CModule::instance(), kProbeSize, kProbeSize, 1, 1, kProbeAndMask, kProbeXorMask));
 }
 
 std::optional<POINT> CTrayIconLocator::locate(int mode)
