@@ -2,7 +2,7 @@
 
 #include "CMessageWait.h"
 #include "CModule.h"
-#include "CofferprepNames.h"
+#include "SetupNames.h"
 #include "UniqueHandle.h"
 
 namespace {
@@ -23,7 +23,7 @@ void CDriverInstallLauncher::run()
 {
     // Created before Cofferprep starts, so that its signal cannot come before anyone holds
     // the event.
-    CHandle finished(CreateEventW(nullptr, FALSE, FALSE, cofferprep::kFinishedEventName));
+    CHandle finished(CreateEventW(nullptr, FALSE, FALSE, setupnames::kDriverSetupFinishedEvent));
     if (!finished)
         return;
     const std::wstring path = programPath();

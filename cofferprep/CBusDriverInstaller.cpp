@@ -2,6 +2,7 @@
 
 #include "CPresentDevices.h"
 #include "CofferprepNames.h"
+#include "SecureDisk.h"
 #include "SetupHandles.h"
 
 #include <cstring>
@@ -18,7 +19,7 @@ bool CBusDriverInstaller::install(const std::string& infPath)
     if (GetFileAttributesA(infPath.c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
 
-    CPresentDevices::removeAll(cofferprep::kBusHardwareId);
+    CPresentDevices::removeAll(securedisk::kBusHardwareId);
 
     GUID classGuid{};
     char className[kClassNameChars] = {};
@@ -33,14 +34,14 @@ bool CBusDriverInstaller::install(const std::string& infPath)
         return false;
 
     // A list of strings: the one id, then the empty string that ends the list.
-    std::vector<char> ids(cofferprep::kBusHardwareId, cofferprep::kBusHardwareId + std::strlen(cofferprep::kBusHardwareId));
+    std::vector<char> ids(securedisk::kBusHardwareId, securedisk::kBusHardwareId + std::strlen(securedisk::kBusHardwareId));
     ids.insert(ids.end(), 2, '\0');
     if (!SetupDiSetDeviceRegistryPropertyA(list.get(), &device, SPDRP_HARDWAREID,
                                            reinterpret_cast<const BYTE*>(ids.data()), static_cast<DWORD>(ids.size())) ||
         !SetupDiCallClassInstaller(DIF_REGISTERDEVICE, list.get(), &device))
         return false;
 
-    if (!m_devices.updateDriver(cofferprep::kBusHardwareId, infPath)) {
+    if (!m_devices.updateDriver(securedisk::kBusHardwareId, infPath)) {
         SetupDiCallClassInstaller(DIF_REMOVE, list.get(), &device);
         return false;
     }

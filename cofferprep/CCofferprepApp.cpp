@@ -1,7 +1,7 @@
 #include "CCofferprepApp.h"
 
 #include "CProgressDialog.h"
-#include "CofferprepNames.h"
+#include "SetupNames.h"
 #include "UniqueHandle.h"
 
 namespace {
@@ -9,7 +9,7 @@ namespace {
 // Opened when the program starts and set when it ends, also when it ends by an exception.
 class CFinishedSignal {
 public:
-    CFinishedSignal() : m_event(CreateEventW(nullptr, FALSE, FALSE, cofferprep::kFinishedEventName)) {}
+    CFinishedSignal() : m_event(CreateEventW(nullptr, FALSE, FALSE, setupnames::kDriverSetupFinishedEvent)) {}
     ~CFinishedSignal()
     {
         if (m_event)

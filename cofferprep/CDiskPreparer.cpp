@@ -1,27 +1,14 @@
 #include "CDiskPreparer.h"
 
 #include "CPresentDevices.h"
-#include "CofferprepNames.h"
+#include "SecureDisk.h"
 
 #include <cstring>
-
-namespace {
-
-// The plug-in request: the 8-byte header's size, serial number 0, and the new device's
-// hardware ids as a list of UTF-16 strings ended by an empty one.
-struct PlugInRequest {
-    DWORD headerSize;
-    DWORD serialNumber;
-    wchar_t hardwareIds[24];
-};
-static_assert(sizeof(PlugInRequest) == cofferprep::kPlugInRequestBytes);
-
-} // namespace
 
 void CDiskPreparer::prepare()
 {
     // A disk that is there already means the disk driver is installed: nothing to do.
-    if (CPresentDevices::anyWithHardwareId(cofferprep::kDiskHardwareId))
+    if (CPresentDevices::anyWithHardwareId(securedisk::kDiskHardwareId))
         return;
 
     m_flags.raise(WaitFlag::Arrival);
@@ -42,29 +29,29 @@ void CDiskPreparer::prepare()
 bool CDiskPreparer::requestDisk()
 {
     std::wstring path;
-    if (!m_devices.firstInterfacePath(cofferprep::kBusInterface, path))
+    if (!m_devices.firstInterfacePath(securedisk::kBusInterface, path))
         return false;
 
-    PlugInRequest request{};
-    request.headerSize = 8;
+    securedisk::PlugInRequest request{};
+    request.headerSize = securedisk::kPlugInHeaderSize;
     request.serialNumber = 0;
     const wchar_t id[] = L"SecureDisk\\Disk_AesEnc";
     static_assert(sizeof id + sizeof(wchar_t) <= sizeof request.hardwareIds);
     std::memcpy(request.hardwareIds, id, sizeof id); // the rest stays zero: the list's end
     DWORD returned = 0;
-    return m_devices.ioControl(path, cofferprep::kIoctlPlugIn, &request, sizeof request, &request, sizeof request,
+    return m_devices.ioControl(path, securedisk::kIoctlPlugIn, &request, sizeof request, &request, sizeof request,
                                returned);
 }
 
 bool CDiskPreparer::listWorkingDisks(std::vector<std::wstring>& instanceIds)
 {
     std::vector<DeviceInterface> interfaces;
-    bool complete = m_devices.listInterfaces(cofferprep::kDiskInterface, interfaces);
+    bool complete = m_devices.listInterfaces(securedisk::kDiskInterface, interfaces);
     for (const DeviceInterface& disk : interfaces) {
-        BYTE answer[cofferprep::kDiskQueryBytes];
+        BYTE answer[securedisk::kStatusBytes];
         DWORD returned = 0;
-        if (!m_devices.ioControl(disk.path, cofferprep::kIoctlDiskQuery, nullptr, 0, answer, sizeof answer, returned) ||
-            returned < cofferprep::kDiskQueryMinimumBytes)
+        if (!m_devices.ioControl(disk.path, securedisk::kIoctlDiskStatus, nullptr, 0, answer, sizeof answer, returned) ||
+            returned < securedisk::kStatusMinimumBytes)
             continue;
         // Without its instance id a disk cannot be told apart: an empty id would locate the
         // root of the device tree.

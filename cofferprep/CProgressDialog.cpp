@@ -1,7 +1,7 @@
 #include "CProgressDialog.h"
 
 #include "CMessageWait.h"
-#include "CofferprepNames.h"
+#include "SecureDisk.h"
 #include "CofferprepResources.h"
 #include "ResourceString.h"
 
@@ -64,7 +64,7 @@ bool CProgressDialog::onCommand(UINT id, UINT code, HWND control)
 
 bool CProgressDialog::onInitDialog()
 {
-    m_notification = m_devices.registerInterfaceNotification(hwnd(), cofferprep::kDiskInterface);
+    m_notification = m_devices.registerInterfaceNotification(hwnd(), securedisk::kDiskInterface);
     SetDlgItemTextW(hwnd(), IDC_PROGRESS_TEXT,
                     ::loadString(m_installation.settings().windows2000 ? IDS_INSTALLING_WIN2000 : IDS_INSTALLING,
                                  m_instance)

@@ -1,13 +1,14 @@
 #include "CVaultServiceRun.h"
 
-#include "CoffersvcNames.h"
 #include "CofferprepNames.h"
+#include "SecureDisk.h"
+#include "SetupNames.h"
 #include "SetupHandles.h"
 
 DWORD CVaultServiceRun::countInstances()
 {
     CKeyHandle key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, coffersvc::kDeviceKeyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, securedisk::kDiskInstanceKeyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return 0;
     DWORD subkeys = 0;
     if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -18,7 +19,7 @@ DWORD CVaultServiceRun::countInstances()
 
 std::wstring CVaultServiceRun::imagePath() const
 {
-    return L"\"" + m_programFolder + cofferprep::kServiceProgram + L"\"";
+    return L"\"" + m_programFolder + setupnames::kVaultServiceProgram + L"\"";
 }
 
 void CVaultServiceRun::runOnce()
@@ -31,7 +32,7 @@ void CVaultServiceRun::runOnce()
         return;
     // No account: it runs as LocalSystem. A service of that name that exists already makes
     // the creation fail, and the step is skipped.
-    CServiceHandle service(CreateServiceW(manager.get(), cofferprep::kServiceName, cofferprep::kServiceDisplayName,
+    CServiceHandle service(CreateServiceW(manager.get(), setupnames::kVaultServiceName, setupnames::kVaultServiceDisplayName,
                                           SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
                                           SERVICE_ERROR_NORMAL, imagePath().c_str(), nullptr, nullptr, nullptr,
                                           nullptr, nullptr));
@@ -40,7 +41,7 @@ void CVaultServiceRun::runOnce()
 
     {
         // Created before the start, so the signal cannot come before anyone holds the event.
-        CHandle done(CreateEventA(nullptr, FALSE, FALSE, coffersvc::kDoneEventName));
+        CHandle done(CreateEventA(nullptr, FALSE, FALSE, setupnames::kVaultServiceDoneEvent));
         // Coffersvc never reports to the service control manager, so the start is reported as
         // failed even when the program ran: only the event tells.
         StartServiceW(service.get(), 0, nullptr);

@@ -1,6 +1,5 @@
 #include "CInstanceCloner.h"
 
-#include "CoffersvcNames.h"
 #include "UniqueHandle.h"
 
 #include <algorithm>
@@ -59,7 +58,7 @@ void CInstanceCloner::run(bool windows2000)
         return;
 
     DWORD instances = countSubkeys(deviceKey.get());
-    if (instances == 0 || instances >= static_cast<DWORD>(coffersvc::kInstanceCount))
+    if (instances == 0 || instances >= static_cast<DWORD>(CInstanceCloner::kInstanceCount))
         return;
 
     std::string first;
@@ -69,7 +68,7 @@ void CInstanceCloner::run(bool windows2000)
         return;
 
     std::string source = childPath(m_deviceKeyPath, first);
-    for (int number = 2; number <= coffersvc::kInstanceCount; ++number)
+    for (int number = 2; number <= CInstanceCloner::kInstanceCount; ++number)
         cloneInstance(source, number);
 }
 

@@ -10,6 +10,9 @@
 
 class CInstanceCloner {
 public:
+    // The first instance and eight prepared clones, numbered 2 to 9.
+    static constexpr int kInstanceCount = 9;
+
     // `root` and `deviceKeyPath` name the device-instance key (HKEY_LOCAL_MACHINE and the
     // secure disk's Enum key in the product).
     CInstanceCloner(HKEY root, std::string deviceKeyPath);

@@ -4,7 +4,8 @@
 
 #include "CInstanceCloner.h"
 #include "CWindowsVersion.h"
-#include "CoffersvcNames.h"
+#include "SecureDisk.h"
+#include "SetupNames.h"
 #include "UniqueHandle.h"
 
 #include <windows.h>
@@ -22,7 +23,7 @@ bool initialise()
 // Cofferprep waits at most five seconds for this; it is set on every way out.
 void signalDone()
 {
-    CHandle done(CreateEventA(nullptr, FALSE, FALSE, coffersvc::kDoneEventName));
+    CHandle done(CreateEventA(nullptr, FALSE, FALSE, setupnames::kVaultServiceDoneEvent));
     if (done)
         SetEvent(done.get());
 }
@@ -34,7 +35,7 @@ int main()
     int exitCode = 1;
     if (initialise()) {
         try {
-            CInstanceCloner(HKEY_LOCAL_MACHINE, coffersvc::kDeviceKeyPath).run(CWindowsVersion::isWindows2000());
+            CInstanceCloner(HKEY_LOCAL_MACHINE, securedisk::kDiskInstanceKeyPath).run(CWindowsVersion::isWindows2000());
         } catch (...) {
             // Out of memory while copying: what was copied stays, the caller is still told.
         }

@@ -144,7 +144,7 @@ bool CChronelApp::connectVault()
 {
     if (m_vault)
         return true;
-    if (!createComponent(kClsidCofferix, kIidICofferix, m_vault))
+    if (!createComponent(CLSID_Cofferix, IID_ICofferix, m_vault))
         return false;
     if (m_mainWnd && m_mainWnd->exists()) {
         m_vault->installMonitor(1);

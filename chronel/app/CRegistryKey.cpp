@@ -16,7 +16,7 @@ constexpr DWORD kEnumDataBytes = 16384;
 
 // The key of the enciphered settings is assembled byte by byte at run time so that it never
 // appears whole in the program image.
-void buildSettingsKey(BYTE key[32])
+void buildSettingsKey(uint8_t (&key)[32])
 {
     static const BYTE parts[4][8] = {{0x5A, 0x13, 0xC7, 0x2E, 0x91, 0x4B, 0xF0, 0x68},
                                      {0x3D, 0xA2, 0x7C, 0x15, 0xE9, 0x86, 0x0B, 0xD4},
@@ -26,25 +26,20 @@ void buildSettingsKey(BYTE key[32])
         key[i] = static_cast<BYTE>(parts[i % 4][i / 4] ^ (0x21 * (i + 1)));
 }
 
-int hexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    return -1;
-}
-
 } // namespace
 
-CRegistryKey::CRegistryKey(HKEY root, std::wstring path) : m_root(root), m_path(std::move(path))
+CRegistryKey::CRegistryKey(HKEY root, std::wstring path) : m_root(root), m_path(std::move(path)) {}
+
+const CRegistryCipher& CRegistryKey::cipher()
 {
-    BYTE key[32];
-    buildSettingsKey(key);
-    m_cipher.setKey(key, sizeof key);
-    SecureZeroMemory(key, sizeof key);
+    // Made on first use: most accesses read plain values and need no key schedule.
+    if (!m_cipher) {
+        uint8_t key[32];
+        buildSettingsKey(key);
+        m_cipher.emplace(key);
+        SecureZeroMemory(key, sizeof key);
+    }
+    return *m_cipher;
 }
 
 bool CRegistryKey::openForRead()
@@ -211,42 +206,6 @@ bool CRegistryKey::nextValueName(DWORD& cursor, std::wstring& name)
     return true;
 }
 
-std::wstring CRegistryKey::encipherText(const CTwofish& cipher, const std::wstring& text)
-{
-    // UTF-16LE code units, zero-filled up to whole blocks, enciphered block by block.
-    size_t bytes = text.size() * sizeof(wchar_t);
-    size_t padded = (bytes + CTwofish::BlockSize - 1) / CTwofish::BlockSize * CTwofish::BlockSize;
-    std::vector<BYTE> buffer(padded, 0);
-    if (bytes)
-        std::memcpy(buffer.data(), text.data(), bytes);
-    cipher.encipher(buffer.data(), buffer.size());
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring hex;
-    hex.reserve(padded * 2);
-    for (BYTE b : buffer) {
-        hex += digits[b >> 4];
-        hex += digits[b & 0xF];
-    }
-    return hex;
-}
-
-bool CRegistryKey::decipherText(const CTwofish& cipher, const std::wstring& hex, std::wstring& out)
-{
-    if (hex.size() % 2)
-        return false;
-    // Two spare zero bytes terminate a text that filled its last block exactly.
-    std::vector<BYTE> buffer(hex.size() / 2 + sizeof(wchar_t), 0);
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        int hi = hexDigit(hex[i]), lo = hexDigit(hex[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        buffer[i / 2] = static_cast<BYTE>(hi << 4 | lo);
-    }
-    cipher.decipher(buffer.data(), hex.size() / 2);
-    out = registryText(buffer);
-    return true;
-}
-
 bool CRegistryKey::readEnciphered(const wchar_t* name, std::wstring& out, bool decipher)
 {
     std::wstring stored;
@@ -256,12 +215,12 @@ bool CRegistryKey::readEnciphered(const wchar_t* name, std::wstring& out, bool d
         out = std::move(stored);
         return true;
     }
-    return decipherText(m_cipher, stored, out);
+    return cipher().decipherText(stored, out);
 }
 
 bool CRegistryKey::writeEnciphered(const wchar_t* name, const std::wstring& text)
 {
-    return writeString(name, encipherText(m_cipher, text));
+    return writeString(name, cipher().encipherText(text));
 }
 
 bool CRegistryKey::deleteTree(HKEY root, const wchar_t* path)

@@ -5,10 +5,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "CTwofish.h"
+#include "CRegistryCipher.h"
 #include "UniqueHandle.h"
 
 class CRegistryKey {
@@ -44,8 +45,9 @@ public:
     // Name of the value at `cursor`, which then advances. False at the end.
     bool nextValueName(DWORD& cursor, std::wstring& name);
 
-    // Texts kept enciphered as upper-case hexadecimal digits. With decipher false the stored
-    // digits are returned as they are.
+    // Texts kept enciphered as upper-case hexadecimal digits (CRegistryCipher); a value that
+    // is not such digits reads as missing. With decipher false the stored digits are returned
+    // as they are.
     bool readEnciphered(const wchar_t* name, std::wstring& out, bool decipher = true);
     bool writeEnciphered(const wchar_t* name, const std::wstring& text);
 
@@ -55,16 +57,14 @@ public:
     // Deletes `path` below `root` with all its subkeys and values.
     static bool deleteTree(HKEY root, const wchar_t* path);
 
-    static std::wstring encipherText(const CTwofish& cipher, const std::wstring& text);
-    static bool decipherText(const CTwofish& cipher, const std::wstring& hex, std::wstring& out);
-
 private:
     bool openForRead();
     bool openForWrite(REGSAM access);
     bool query(const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
+    const CRegistryCipher& cipher();
 
     HKEY m_root;
     std::wstring m_path;
     CKeyHandle m_handle;
-    CTwofish m_cipher;
+    std::optional<CRegistryCipher> m_cipher;
 };

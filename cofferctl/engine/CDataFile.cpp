@@ -1,6 +1,7 @@
 #include "CDataFile.h"
 
 #include "CVaultSettings.h"
+#include "FileIo.h"
 #include "resource.h"
 
 #include <winioctl.h>
@@ -52,9 +53,7 @@ bool CDataFile::create(const std::wstring& folder, DWORD capacityMB, CFileHandle
         if (sparse)
             *sparse = marked;
     }
-    LARGE_INTEGER capacity;
-    capacity.QuadPart = static_cast<LONGLONG>(capacityMB) * 1024 * 1024;
-    if (!SetFilePointerEx(file.get(), capacity, nullptr, FILE_BEGIN)) {
+    if (!fileio::seek(file.get(), static_cast<uint64_t>(capacityMB) * 1024 * 1024)) {
         file.reset();
         DeleteFileW(path.c_str());
         return false;

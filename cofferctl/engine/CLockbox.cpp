@@ -2,6 +2,7 @@
 
 #include "CMd5.h"
 #include "CVaultMessages.h"
+#include "FileIo.h"
 #include "UniqueHandle.h"
 #include "ResourceString.h"
 #include "resource.h"
@@ -79,11 +80,11 @@ uint64_t CLockbox::sizeMegabytes()
     if (m_sizeMegabytes < 0) {
         CFileHandle file(CreateFileW(m_dataFile.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        LARGE_INTEGER size{};
+        uint64_t size = 0;
         // A missing file reads as 0 until the lockbox is loaded again.
-        if (!file || !GetFileSizeEx(file.get(), &size))
+        if (!file || !fileio::size(file.get(), size))
             return 0;
-        m_sizeMegabytes = size.QuadPart >> 20;
+        m_sizeMegabytes = static_cast<int64_t>(size >> 20);
     }
     return static_cast<uint64_t>(m_sizeMegabytes);
 }

@@ -1,5 +1,6 @@
 #include "CPrivateAreaFile.h"
 
+#include "FileIo.h"
 #include "UniqueHandle.h"
 
 #include <algorithm>
@@ -34,39 +35,9 @@ void putU32(BYTE* p, uint32_t v)
         p[i] = static_cast<BYTE>(v >> (8 * i));
 }
 
-bool fileSize(HANDLE file, uint64_t& size)
-{
-    LARGE_INTEGER li;
-    if (!GetFileSizeEx(file, &li))
-        return false;
-    size = static_cast<uint64_t>(li.QuadPart);
-    return true;
-}
-
-bool seek(HANDLE file, uint64_t offset)
-{
-    LARGE_INTEGER li;
-    li.QuadPart = static_cast<LONGLONG>(offset);
-    return SetFilePointerEx(file, li, nullptr, FILE_BEGIN) != FALSE;
-}
-
-bool readAt(HANDLE file, uint64_t offset, BYTE* buffer, DWORD length)
-{
-    DWORD got = 0;
-    return seek(file, offset) && ReadFile(file, buffer, length, &got, nullptr) && got == length;
-}
-
-bool writeAll(HANDLE file, const BYTE* data, size_t length)
-{
-    while (length) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(length, 1 << 20)), done = 0;
-        if (!WriteFile(file, data, chunk, &done, nullptr) || done == 0)
-            return false;
-        data += done;
-        length -= done;
-    }
-    return true;
-}
+using fileio::readAt;
+using fileio::writeAll;
+using fileio::seek;
 
 bool writeAt(HANDLE file, uint64_t offset, const BYTE* data, size_t length, CStepBudget& budget)
 {
@@ -89,7 +60,7 @@ struct STail {
 STail locate(HANDLE file)
 {
     STail tail;
-    if (!fileSize(file, tail.size) || tail.size < kTail)
+    if (!fileio::size(file, tail.size) || tail.size < kTail)
         return tail;
     BYTE bytes[kTail];
     if (!readAt(file, tail.size - kTail, bytes, kTail))
@@ -231,7 +202,7 @@ bool readSideFile(const std::wstring& path, std::vector<BYTE>& image)
     CFileHandle side(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     uint64_t size = 0;
-    if (!side || !fileSize(side.get(), size) || size < CPrivateArea::MinTotalSize || size > CPrivateArea::MaxTotalSize)
+    if (!side || !fileio::size(side.get(), size) || size < CPrivateArea::MinTotalSize || size > CPrivateArea::MaxTotalSize)
         return false;
     std::vector<BYTE> bytes(static_cast<size_t>(size));
     if (!readAt(side.get(), 0, bytes.data(), static_cast<DWORD>(bytes.size())))
@@ -309,10 +280,9 @@ bool CPrivateAreaFile::store(const std::wstring& dataFile, HANDLE file, const st
     if (file != INVALID_HANDLE_VALUE && file != nullptr) {
         // A new data file: the area goes at the position the caller left, the end of the
         // disk image; nothing valid lies beyond it yet.
-        LARGE_INTEGER zero{}, position{};
-        if (!SetFilePointerEx(file, zero, &position, FILE_CURRENT))
+        if (!fileio::position(file, start))
             return false;
-        start = end = static_cast<uint64_t>(position.QuadPart);
+        end = start;
     } else {
         owned.reset(CreateFileW(dataFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

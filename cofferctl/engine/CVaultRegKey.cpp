@@ -18,7 +18,7 @@ constexpr REGSAM kDeleteAccess = KEY_ALL_ACCESS;        // 0xF003F
 
 // The registry cipher's key is the same for every record and installation. It is put
 // together byte by byte each time, so that the program image never holds it in one piece.
-void buildRecordKey(BYTE key[32])
+void buildRecordKey(uint8_t (&key)[32])
 {
     const BYTE a = 0x3C, b = 0xA5;
     key[0] = 0x6E; key[1] = 0x1F; key[2] = 0xC2; key[3] = 0x58;
@@ -27,23 +27,20 @@ void buildRecordKey(BYTE key[32])
         key[i] = static_cast<BYTE>((key[i - 8] * 5 + a) ^ (b + i));
 }
 
-int hexNibble(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 } // namespace
 
-CVaultRegKey::CVaultRegKey(const std::wstring& path) : m_path(path.substr(0, kMaxPathChars))
+CVaultRegKey::CVaultRegKey(const std::wstring& path) : m_path(path.substr(0, kMaxPathChars)) {}
+
+const CRegistryCipher& CVaultRegKey::cipher() const
 {
-    BYTE key[32];
-    buildRecordKey(key);
-    m_cipher.setKey(key, sizeof key);
-    SecureZeroMemory(key, sizeof key);
+    // Made on first use: settings reads need no key schedule.
+    if (!m_cipher) {
+        uint8_t key[32];
+        buildRecordKey(key);
+        m_cipher.emplace(key);
+        SecureZeroMemory(key, sizeof key);
+    }
+    return *m_cipher;
 }
 
 void CVaultRegKey::close()
@@ -147,47 +144,31 @@ std::optional<std::wstring> CVaultRegKey::enumerateSubkey(DWORD index)
 
 std::wstring CVaultRegKey::encipherBytes(const void* bytes, size_t length) const
 {
-    size_t padded = (length + CTwofish::BlockSize - 1) / CTwofish::BlockSize * CTwofish::BlockSize;
-    std::vector<BYTE> buffer(padded, 0);
-    if (length)
-        std::memcpy(buffer.data(), bytes, length);
-    m_cipher.encipher(buffer.data(), buffer.size());
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring hex;
-    hex.reserve(padded * 2);
-    for (BYTE b : buffer) {
-        hex += digits[b >> 4];
-        hex += digits[b & 0xF];
-    }
-    return hex;
+    return cipher().encipher(bytes, length);
 }
 
-std::wstring CVaultRegKey::encipherText(const std::wstring& text) const
-{
-    return encipherBytes(text.data(), text.size() * sizeof(wchar_t));
-}
+std::wstring CVaultRegKey::encipherText(const std::wstring& text) const { return cipher().encipherText(text); }
 
 std::wstring CVaultRegKey::decipherText(const std::wstring& hex, bool legacy) const
 {
-    // Two characters per byte; a character that is no digit counts as 0 in the high position
-    // and is ignored in the low one. Two spare zero bytes end a text that fills its last block.
-    size_t length = hex.size() / 2;
-    std::vector<BYTE> buffer(length + 2, 0);
-    for (size_t i = 0; i < length; ++i) {
-        int high = hexNibble(hex[2 * i]), low = hexNibble(hex[2 * i + 1]);
-        buffer[i] = static_cast<BYTE>((high < 0 ? 0 : high << 4) | (low < 0 ? 0 : low));
+    // A damaged or foreign value gives no text.
+    if (!legacy) {
+        std::wstring text;
+        return cipher().decipherText(hex, text) ? text : std::wstring();
     }
-    m_cipher.decipher(buffer.data(), length);
-    if (!legacy)
-        return registryText(buffer);
-    // The earlier version stored ANSI text in the system code page.
-    int bytes = static_cast<int>(std::strlen(reinterpret_cast<const char*>(buffer.data())));
-    if (bytes == 0)
+    std::vector<uint8_t> bytes;
+    if (!cipher().decipher(hex, bytes))
         return {};
-    int chars = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(buffer.data()), bytes, nullptr, 0);
+    // The earlier version stored ANSI text in the system code page; the two spare zero bytes
+    // end it.
+    const char* ansi = reinterpret_cast<const char*>(bytes.data());
+    int length = static_cast<int>(std::strlen(ansi));
+    if (length == 0)
+        return {};
+    int chars = MultiByteToWideChar(CP_ACP, 0, ansi, length, nullptr, 0);
     std::wstring text(chars > 0 ? chars : 0, L'\0');
     if (chars > 0)
-        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(buffer.data()), bytes, text.data(), chars);
+        MultiByteToWideChar(CP_ACP, 0, ansi, length, text.data(), chars);
     return text;
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 // Registry accessor of the vault's keys under HKEY_CURRENT_USER. Every operation (re)opens the
 // key and leaves it open until the next one; the destructor closes it. Texts that must not be
-// readable at a glance (lockbox names and data-file paths) go through the registry cipher:
-// UTF-16LE zero-padded to whole Twofish blocks, enciphered block by block, written as
-// upper-case hexadecimal digits.
+// readable at a glance (lockbox names and data-file paths) go through the registry cipher
+// (CRegistryCipher) under the vault's own key.
 
 #include <windows.h>
 
@@ -11,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "CTwofish.h"
+#include "CRegistryCipher.h"
 #include "UniqueHandle.h"
 
 class CVaultRegKey {
@@ -46,11 +45,13 @@ public:
     std::wstring encipherText(const std::wstring& text) const;
     // Enciphers raw bytes (zero-padded to whole blocks) into hex digits.
     std::wstring encipherBytes(const void* bytes, size_t length) const;
+    // Empty for a value that is not pairs of upper-case hexadecimal digits.
     std::wstring decipherText(const std::wstring& hex, bool legacy) const;
 
     const std::wstring& path() const { return m_path; }
 
 private:
+    const CRegistryCipher& cipher() const;
     bool openWith(REGSAM access, bool create);
     bool query(const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
 
@@ -58,5 +59,5 @@ private:
     bool m_open = false;
     HKEY m_root = HKEY_CURRENT_USER;
     std::wstring m_path;
-    CTwofish m_cipher;
+    mutable std::optional<CRegistryCipher> m_cipher;
 };

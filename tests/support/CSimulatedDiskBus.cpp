@@ -1,6 +1,6 @@
 #include "CSimulatedDiskBus.h"
 
-#include "CofferprepNames.h"
+#include "SecureDisk.h"
 #include "RegistryProbe.h"
 
 #include <cstring>
@@ -77,7 +77,7 @@ bool CSimulatedDiskBus::updateDriver(const std::string& hardwareId, const std::s
 
 bool CSimulatedDiskBus::firstInterfacePath(const GUID& interfaceClass, std::wstring& path)
 {
-    if (interfaceClass != cofferprep::kBusInterface || !busPresent)
+    if (interfaceClass != securedisk::kBusInterface || !busPresent)
         return false;
     path = kBusPath;
     return true;
@@ -89,7 +89,7 @@ bool CSimulatedDiskBus::listInterfaces(const GUID& interfaceClass, std::vector<D
 {
     log("listDisks");
     interfaces.clear();
-    if (interfaceClass != cofferprep::kDiskInterface)
+    if (interfaceClass != securedisk::kDiskInterface)
         return true;
     for (const Disk& disk : disks) {
         if (!disk.detailsReadable)
@@ -132,13 +132,13 @@ bool CSimulatedDiskBus::ioControl(const std::wstring& path, DWORD code, const vo
 {
     returned = 0;
     if (path == kBusPath)
-        return code == cofferprep::kIoctlPlugIn && plugIn(input, inputBytes, output, outputBytes, returned);
+        return code == securedisk::kIoctlPlugIn && plugIn(input, inputBytes, output, outputBytes, returned);
 
     for (const Disk& disk : disks) {
         if (diskPath(disk) != path)
             continue;
         log("query " + narrow(disk.instanceId));
-        if (!disk.opens || code != cofferprep::kIoctlDiskQuery || inputBytes != 0 || outputBytes != 304)
+        if (!disk.opens || code != securedisk::kIoctlDiskStatus || inputBytes != 0 || outputBytes != 304)
             return false;
         std::memset(output, 0, outputBytes);
         returned = disk.queryBytes;
@@ -184,7 +184,7 @@ bool CSimulatedDiskBus::requestEject(DEVINST node, std::wstring& vetoName)
 
 HDEVNOTIFY CSimulatedDiskBus::registerInterfaceNotification(HWND window, const GUID& interfaceClass)
 {
-    if (interfaceClass != cofferprep::kDiskInterface)
+    if (interfaceClass != securedisk::kDiskInterface)
         return nullptr;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_window = window;

@@ -1,0 +1,31 @@
+#pragma once
+// Texts and records kept enciphered in the registry: Twofish under a 32-byte key, the data
+// zero-filled to whole 16-byte blocks and written as upper-case hexadecimal digits, two per
+// byte, high nibble first. Chronel's settings store and the vault's records each use their
+// own key with this one codec.
+
+#include "CTwofish.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CRegistryCipher {
+public:
+    explicit CRegistryCipher(const uint8_t (&key)[32]) : m_cipher(key, sizeof key) {}
+
+    std::wstring encipher(const void* bytes, size_t length) const;
+    // The text's UTF-16LE code units, without a terminator.
+    std::wstring encipherText(const std::wstring& text) const;
+
+    // Only pairs of upper-case hexadecimal digits are accepted, which is all this codec
+    // writes: anything else is a damaged or foreign value, and false. `bytes` then holds the
+    // deciphered data and two zero bytes after it, so a text that filled its last block is
+    // still terminated.
+    bool decipher(const std::wstring& hex, std::vector<uint8_t>& bytes) const;
+    // The data read as a zero-terminated UTF-16LE text.
+    bool decipherText(const std::wstring& hex, std::wstring& text) const;
+
+private:
+    CTwofish m_cipher;
+};
