@@ -52,9 +52,9 @@ int wmain(int argc, wchar_t** argv)
     const DWORD idleSeconds = argc > 2 ? std::max(1ul, std::wcstoul(argv[2], nullptr, 10)) : 65;
 
     // No first-run page and no way out to the Internet: a plain start of the resident program.
-    settings::writeDword(settings::kFirstRun, 0);
-    settings::writeDword(settings::kInternetCheck, 0);
-    settings::writeString(L"Server1", L"no-such-host.invalid");
+    settings::write(settings::kFirstRun, 0);
+    settings::write(settings::kInternetCheck, false);
+    settings::write(settings::server(1), L"no-such-host.invalid");
 
     const std::wstring program = besideThisProgram(L"Chronel.exe");
     std::vector<double> startMs, workingSetKb, idleCpuMs;

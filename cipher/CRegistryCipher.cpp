@@ -16,13 +16,28 @@ int hexDigit(wchar_t c)
 
 } // namespace
 
+const CTwofish& CRegistryCipher::cipher() const
+{
+    if (!m_keyed) {
+        uint8_t key[32];
+        m_buildKey(key);
+        m_cipher.setKey(key, sizeof key);
+        // The key's bytes do not outlive the schedule made from them.
+        volatile uint8_t* wipe = key;
+        for (size_t i = 0; i < sizeof key; ++i)
+            wipe[i] = 0;
+        m_keyed = true;
+    }
+    return m_cipher;
+}
+
 std::wstring CRegistryCipher::encipher(const void* bytes, size_t length) const
 {
     const size_t padded = (length + CTwofish::BlockSize - 1) / CTwofish::BlockSize * CTwofish::BlockSize;
     std::vector<uint8_t> buffer(padded, 0);
     if (length)
         std::memcpy(buffer.data(), bytes, length);
-    m_cipher.encipher(buffer.data(), buffer.size());
+    cipher().encipher(buffer.data(), buffer.size());
     static const wchar_t digits[] = L"0123456789ABCDEF";
     std::wstring hex;
     hex.reserve(padded * 2);
@@ -50,7 +65,7 @@ bool CRegistryCipher::decipher(const std::wstring& hex, std::vector<uint8_t>& by
             return false;
         buffer[i] = static_cast<uint8_t>(high << 4 | low);
     }
-    m_cipher.decipher(buffer.data(), length);
+    cipher().decipher(buffer.data(), length);
     bytes = std::move(buffer);
     return true;
 }

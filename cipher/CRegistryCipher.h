@@ -12,7 +12,14 @@
 
 class CRegistryCipher {
 public:
-    explicit CRegistryCipher(const uint8_t (&key)[32]) : m_cipher(key, sizeof key) {}
+    // Builds the key into the array it is given: a key put together at run time is never
+    // whole in the program image.
+    using KeyBuilder = void (*)(uint8_t (&key)[32]);
+
+    explicit CRegistryCipher(const uint8_t (&key)[32]) : m_cipher(key, sizeof key), m_keyed(true) {}
+    // Keyed on first use: most registry accesses never encipher anything, and the key
+    // schedule is the costly part.
+    explicit CRegistryCipher(KeyBuilder buildKey) : m_buildKey(buildKey) {}
 
     std::wstring encipher(const void* bytes, size_t length) const;
     // The text's UTF-16LE code units, without a terminator.
@@ -27,5 +34,9 @@ public:
     bool decipherText(const std::wstring& hex, std::wstring& text) const;
 
 private:
-    CTwofish m_cipher;
+    const CTwofish& cipher() const;
+
+    KeyBuilder m_buildKey = nullptr;
+    mutable CTwofish m_cipher;
+    mutable bool m_keyed = false;
 };

@@ -66,11 +66,16 @@ bool CDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& res
 
 INT_PTR CALLBACK CDialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CDialog* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<CDialog*>(lParam);
+    CDialog* self = message == WM_INITDIALOG ? reinterpret_cast<CDialog*>(lParam) : nullptr;
+    return dispatch(self, hwnd, message, wParam, lParam);
+}
+
+INT_PTR CDialog::dispatch(CDialog* arriving, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* self = arriving;
+    if (self) {
         self->m_hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
         self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }

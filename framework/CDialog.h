@@ -33,6 +33,12 @@ protected:
     virtual void onFinalMessage() {}
 
     HWND item(int id) const { return GetDlgItem(m_hwnd, id); }
+    UINT templateId() const { return m_templateId; }
+    HINSTANCE resources() const { return m_resources; }
+
+    // The dialog procedure's work once the object is known: `arriving` is the object a
+    // WM_INITDIALOG brings (bound to the window then), null for every other message.
+    static INT_PTR dispatch(CDialog* arriving, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,13 +1,5 @@
 #include "CPropertyPage.h"
 
-#include "CDialog.h"
-#include "CModule.h"
-
-CPropertyPage::CPropertyPage(UINT templateId, HINSTANCE resources)
-    : m_templateId(templateId), m_resources(resources ? resources : CModule::instance())
-{
-}
-
 void CPropertyPage::setHeader(std::wstring title, std::wstring subtitle)
 {
     m_headerTitle = std::move(title);
@@ -18,8 +10,8 @@ PROPSHEETPAGEW CPropertyPage::descriptor() const
 {
     PROPSHEETPAGEW page{};
     page.dwSize = sizeof page;
-    page.hInstance = m_resources;
-    page.pszTemplate = MAKEINTRESOURCEW(m_templateId);
+    page.hInstance = resources();
+    page.pszTemplate = MAKEINTRESOURCEW(templateId());
     page.pfnDlgProc = &CPropertyPage::pageProc;
     page.lParam = reinterpret_cast<LPARAM>(this);
     if (m_hideHeader)
@@ -38,7 +30,7 @@ PROPSHEETPAGEW CPropertyPage::descriptor() const
 void CPropertyPage::setModified(bool modified)
 {
     if (HWND owner = sheet())
-        SendMessageW(owner, modified ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_hwnd), 0);
+        SendMessageW(owner, modified ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(hwnd()), 0);
 }
 
 void CPropertyPage::setWizardButtons(DWORD buttons)
@@ -84,53 +76,20 @@ bool CPropertyPage::onNotify(const NMHDR& header, INT_PTR& result)
     return false;
 }
 
+bool CPropertyPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    if (message == WM_NOTIFY && onNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
+        return true;
+    return CDialog::onMessage(message, wParam, lParam, result);
+}
+
 INT_PTR CALLBACK CPropertyPage::pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CPropertyPage* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        // A page's WM_INITDIALOG carries the sheet's copy of our PROPSHEETPAGE, whose lParam
-        // is the object.
-        const auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
-        self = page ? reinterpret_cast<CPropertyPage*>(page->lParam) : nullptr;
-        if (self) {
-            self->m_hwnd = hwnd;
-            SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-        }
-    } else {
-        self = reinterpret_cast<CPropertyPage*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    }
-    if (!self)
-        return FALSE;
-
-    INT_PTR result = FALSE;
-    bool handled = false;
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            result = self->onInitDialog() ? TRUE : FALSE;
-            handled = true;
-            break;
-        case WM_COMMAND:
-            handled = self->onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-            break;
-        case WM_NOTIFY:
-            handled = self->onNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
-            if (!handled)
-                handled = self->onMessage(message, wParam, lParam, result);
-            break;
-        default:
-            handled = self->onMessage(message, wParam, lParam, result);
-            break;
-        }
-    } catch (...) {
-        // Nothing may cross into the dialog manager; the message counts as handled.
-        handled = true;
-        result = FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-        self->m_hwnd = nullptr;
-    }
-    // The sheet reads a notification's answer from DWLP_MSGRESULT.
-    return handled ? dialogProcResult(hwnd, message, result) : FALSE;
+    // A page's WM_INITDIALOG carries the sheet's copy of our PROPSHEETPAGE, whose lParam is
+    // the object; from there on the page is served like any dialog.
+    CPropertyPage* arriving = nullptr;
+    if (message == WM_INITDIALOG)
+        if (const auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lParam))
+            arriving = reinterpret_cast<CPropertyPage*>(page->lParam);
+    return dispatch(arriving, hwnd, message, wParam, lParam);
 }

@@ -1,20 +1,20 @@
 #pragma once
-// One page of a property sheet or wizard, from a dialog template. The page binds to its
-// object through PROPSHEETPAGE.lParam, which the page's WM_INITDIALOG receives by pointer,
-// and maps the sheet's notifications to virtual handlers. A page edits a copy of its data
-// and commits it in onApply (a settings sheet) or onWizardFinish (a wizard).
+// One page of a property sheet or wizard: a dialog from a template that the sheet creates.
+// The page binds to its object through PROPSHEETPAGE.lParam, which the page's WM_INITDIALOG
+// receives by pointer, and maps the sheet's notifications to virtual handlers. A page edits
+// a copy of its data and commits it in onApply (a settings sheet) or onWizardFinish (a
+// wizard).
+
+#include "CDialog.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
 
-class CPropertyPage {
+class CPropertyPage : public CDialog {
 public:
-    explicit CPropertyPage(UINT templateId, HINSTANCE resources = nullptr);
-    virtual ~CPropertyPage() = default;
-    CPropertyPage(const CPropertyPage&) = delete;
-    CPropertyPage& operator=(const CPropertyPage&) = delete;
+    explicit CPropertyPage(UINT templateId, HINSTANCE resources = nullptr) : CDialog(templateId, resources) {}
 
     // The Wizard97 header of an interior page; a page without one (welcome, finish) shows the
     // watermark instead.
@@ -23,20 +23,14 @@ public:
 
     // The descriptor the sheet copies; its texts stay with this object.
     PROPSHEETPAGEW descriptor() const;
-    UINT templateId() const { return m_templateId; }
 
-    HWND hwnd() const { return m_hwnd; }
-    HWND sheet() const { return m_hwnd ? GetParent(m_hwnd) : nullptr; }
+    HWND sheet() const { return hwnd() ? GetParent(hwnd()) : nullptr; }
     // The page committed its data in the sheet's last run.
     bool applied() const { return m_applied; }
     void forgetApplied() { m_applied = false; }
 
 protected:
-    // WM_INITDIALOG; return true to let the system set the focus.
-    virtual bool onInitDialog() { return true; }
-    virtual bool onCommand(UINT id, UINT code, HWND control) { return false; }
-    // Any other message; return true when handled, `result` being the procedure's result.
-    virtual bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) { return false; }
+    bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     // False refuses the activation: the sheet goes on to the next page in its direction.
     virtual bool onSetActive() { return true; }
@@ -54,7 +48,6 @@ protected:
     // False refuses the cancel.
     virtual bool onQueryCancel() { return true; }
 
-    HWND item(int id) const { return GetDlgItem(m_hwnd, id); }
     // Enables the sheet's Apply button (PSM_CHANGED) or takes that back (PSM_UNCHANGED).
     void setModified(bool modified = true);
     // PSWIZB_BACK, PSWIZB_NEXT, PSWIZB_FINISH, PSWIZB_DISABLEDFINISH.
@@ -64,11 +57,8 @@ private:
     static INT_PTR CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool onNotify(const NMHDR& header, INT_PTR& result);
 
-    UINT m_templateId;
-    HINSTANCE m_resources;
     std::wstring m_headerTitle;
     std::wstring m_headerSubtitle;
     bool m_hideHeader = false;
     bool m_applied = false;
-    HWND m_hwnd = nullptr;
 };

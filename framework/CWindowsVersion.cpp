@@ -1,12 +1,24 @@
 #include "CWindowsVersion.h"
 
-#include <windows.h>
+namespace {
+
+OSVERSIONINFOW version()
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExW(&info))
+        info = OSVERSIONINFOW{};
+    return info;
+}
+
+} // namespace
 
 bool CWindowsVersion::isWindows2000()
 {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!GetVersionExA(&info))
-        return false;
+    const OSVERSIONINFOW info = version();
     return info.dwMajorVersion == 5 && info.dwMinorVersion == 0;
 }
+
+DWORD CWindowsVersion::majorVersion() { return version().dwMajorVersion; }
+
+bool CWindowsVersion::isNtFamily() { return version().dwPlatformId == VER_PLATFORM_WIN32_NT; }

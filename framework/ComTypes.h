@@ -1,5 +1,5 @@
 #pragma once
-// RAII owners of COM's own resources: COM and OLE initialisation scopes, BSTR and VARIANT.
+// RAII owners of COM's own resources: the OLE initialisation scope, BSTR and VARIANT.
 
 #include <windows.h>
 #include <ole2.h>
@@ -8,24 +8,6 @@
 #include <new>
 #include <string>
 #include <utility>
-
-// CoInitialize for the lifetime of the object (apartment-threaded).
-class CComInit {
-public:
-    CComInit() : m_hr(CoInitialize(nullptr)) {}
-    ~CComInit()
-    {
-        if (SUCCEEDED(m_hr))
-            CoUninitialize();
-    }
-    CComInit(const CComInit&) = delete;
-    CComInit& operator=(const CComInit&) = delete;
-    bool ok() const { return SUCCEEDED(m_hr); }
-    HRESULT result() const { return m_hr; }
-
-private:
-    HRESULT m_hr;
-};
 
 // OleInitialize for the lifetime of the object: COM apartment-threaded, plus what the
 // web-browser control and drag and drop need.

@@ -1,15 +1,22 @@
 #pragma once
-// Chronel's application object: start-up and command line, single instance, COM
-// registration, the Run entry, the suite components, the clock synchroniser and the exit.
+// Chronel's application object: the start-up and exit order, and the subsystems the rest of
+// the program (the main window, the automation object) reaches through it: the clock check
+// with its history, the check schedule, the time servers and the suite components.
 
 #include "CApplication.h"
+#include "CCheckSchedule.h"
+#include "CChronelCommandLine.h"
 #include "CClockSync.h"
+#include "CFileInfoService.h"
+#include "CSingleInstance.h"
+#include "CSuiteComponents.h"
+#include "CTimeServers.h"
 #include "ComPtr.h"
+#include "ComTypes.h"
 #include "IClockSetter.h"
-#include "SuiteComponents.h"
-#include "UniqueHandle.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class CMainWnd;
@@ -22,16 +29,16 @@ public:
 
     static CChronelApp* instance() { return static_cast<CChronelApp*>(CApplication::current()); }
 
-    // What the trimmed command line asks for (compared ignoring case).
-    enum class Command { Normal, Show, NoShow, Install, Remove, Uninstall };
-    static Command classify(const std::wstring& arguments);
-
     // "app" under Install, else the edition name chosen by "Brnd" (string 102 by default).
     static std::wstring readDisplayName();
     const std::wstring& displayName() const { return m_displayName; }
     void setDisplayName(const std::wstring& name);
 
     CClockSync& sync() { return *m_sync; }
+    CCorrectionHistory& history() { return m_sync->history(); }
+    CCheckSchedule& schedule() { return m_schedule; }
+    CTimeServers& servers() { return m_servers; }
+    CSuiteComponents& components() { return m_components; }
     CMainWnd* mainWnd() const { return m_mainWnd.get(); }
     // The application's automation object, made the first time it is needed.
     CChronelProxyObj* automationObject();
@@ -39,17 +46,13 @@ public:
     // (Re)create a missing component; true when it exists afterwards.
     bool connectVault();
     bool connectCompanion();
-    ICofferix* vault() const { return m_vault.get(); }
 
     // Creates the hidden main window "MWOrvelIDE".
     bool createMainWindow();
-
-    // Registry scripts 107 and 108 and the type-library keys.
-    static HRESULT registerServer();
-    static HRESULT unregisterServer();
-
-    // The uninstall path: messages 104 or 105, or the uninstaller started.
-    void uninstall() const;
+    // TaskBarIcon: stored, and the tray icon added or removed when the main window exists.
+    void setTaskBarIcon(bool show);
+    // The help file beside the program, opened by the shell.
+    void showHelp() const;
 
     bool exitOnCheck() const { return m_exitOnCheck; }
     bool autocheck() const { return m_autocheck; }
@@ -60,23 +63,24 @@ protected:
 
 private:
     bool startUp();
-    void installFileInfoService();
-    void removeFileInfoService();
-    void releaseComponents();
-    void showMessage(const std::wstring& text) const;
+    bool registerClassObject();
+    // Chronel's own switch: false when the program ends after it.
+    bool runSwitch(CChronelCommandLine::Command command);
+    void handToRunningInstance();
 
     IClockSetter& m_clock;
     std::unique_ptr<CClockSync> m_sync;
+    CCheckSchedule m_schedule;
+    CTimeServers m_servers;
+    std::optional<COleInit> m_ole;
     std::unique_ptr<CMainWnd> m_mainWnd;
     TComPtr<CChronelProxyObj> m_automation;
-    TComPtr<ICofferix> m_vault;
-    TComPtr<ICompanion> m_companion;
-    CHandle m_instanceMutex;
+    CSuiteComponents m_components;
+    CSingleInstance m_instance;
+    CFileInfoService m_fileInfo;
     std::wstring m_displayName;
     bool m_exitOnCheck = false;
     bool m_autocheck = true;
     bool m_showPage = false;
-    bool m_comInitialised = false;
     bool m_classRegistered = false;
-    bool m_fileInfoInstalled = false;
 };

@@ -1,70 +1,69 @@
 #include "CChronelProxyObj.h"
 
 #include "CChronelApp.h"
-#include "CModule.h"
-#include "CCheckSchedule.h"
-#include "CClockSync.h"
 #include "CComServer.h"
-#include "CMainWnd.h"
-#include "CRegistryKey.h"
+#include "CConnectivityTest.h"
+#include "CModule.h"
+#include "CTrayIcon.h"
 #include "ChronelSettings.h"
 #include "ComTypes.h"
-#include "DefaultTimeServers.h"
 #include "ResourceString.h"
 #include "resource.h"
 
-#include <shellapi.h>
+#include <new>
 
 namespace {
 
-HRESULT returnNumber(LONG value, LONG* out)
+// One operation's answer: the COM guard, the out-pointer check and the conversion to the
+// interface's types. A body that throws becomes an error result.
+template <typename Body>
+HRESULT answerNumber(LONG* out, Body body)
 {
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
+    return comGuard([&]() -> HRESULT {
+        if (!out)
+            return E_POINTER;
+        *out = static_cast<LONG>(body());
+        return S_OK;
+    });
 }
 
-HRESULT returnSetting(const wchar_t* name, DWORD fallback, LONG* out)
+template <typename Body>
+HRESULT answerText(BSTR* out, Body body)
 {
-    return returnNumber(static_cast<LONG>(settings::readDword(name, fallback)), out);
+    return comGuard([&]() -> HRESULT { return returnText(body(), out); });
 }
 
-HRESULT returnFlag(const wchar_t* name, DWORD fallback, LONG* out)
+// An entry that may not exist: S_FALSE with no text when `body` finds none.
+template <typename Body>
+HRESULT answerEntry(BSTR* out, Body body)
 {
-    return returnNumber(static_cast<LONG>(settings::readFlag(name, fallback)), out);
+    return comGuard([&]() -> HRESULT {
+        if (!out)
+            return E_POINTER;
+        std::wstring text;
+        if (!body(text)) {
+            *out = nullptr;
+            return S_FALSE;
+        }
+        return returnText(text, out);
+    });
 }
 
-// "result code 1 and no text": S_FALSE with an empty result.
-HRESULT noText(BSTR* out)
+template <typename Body>
+HRESULT act(Body body)
 {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    return S_FALSE;
+    return comGuard([&]() -> HRESULT {
+        body();
+        return S_OK;
+    });
 }
 
 std::wstring textOf(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
 
-HWND mainWindow()
-{
-    CChronelApp* app = CChronelApp::instance();
-    return app ? app->mainWindow() : nullptr;
-}
-
-std::wstring displayName()
-{
-    CChronelApp* app = CChronelApp::instance();
-    return app ? app->displayName() : CChronelApp::readDisplayName();
-}
-
-bool validServer(LONG k) { return k >= 1 && k <= 5; }
-
-constexpr wchar_t kProductsPath[] = L"Software\\Orvel Software\\Products";
-
 } // namespace
 
-CChronelProxyObj::CChronelProxyObj() : TDispatchImpl(IID_IChronelProxyObj, CModule::instance())
+CChronelProxyObj::CChronelProxyObj(CChronelApp& app)
+    : TRefCounted(IID_IChronelProxyObj, CModule::instance()), m_app(app)
 {
     CComModule::instance().lock();
 }
@@ -73,9 +72,15 @@ CChronelProxyObj::~CChronelProxyObj() { CComModule::instance().unlock(); }
 
 HRESULT CChronelProxyObj::create(IUnknown* outer, REFIID iid, void** object)
 {
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
     if (outer)
         return CLASS_E_NOAGGREGATION;
-    auto* created = new (std::nothrow) CChronelProxyObj();
+    CChronelApp* app = CChronelApp::instance();
+    if (!app)
+        return E_UNEXPECTED; // the object lives in Chronel's own process only
+    auto* created = new (std::nothrow) CChronelProxyObj(*app);
     if (!created)
         return E_OUTOFMEMORY;
     HRESULT hr = created->QueryInterface(iid, object);
@@ -96,315 +101,121 @@ HRESULT CChronelProxyObj::QueryInterface(REFIID iid, void** object)
     return E_NOINTERFACE;
 }
 
-ULONG CChronelProxyObj::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG CChronelProxyObj::Release()
-{
-    LONG left = InterlockedDecrement(&m_refs);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
-}
-
-// --- Correction history --------------------------------------------------------------
+// --- The page host's clock and the correction asked for from the page ---------------------
 
 HRESULT CChronelProxyObj::CorrectNow()
 {
-    return comGuard([&]() -> HRESULT {
+    return act([&] {
         m_correcting = true;
         if (m_hostWindow && IsWindow(m_hostWindow))
             SendMessageW(m_hostWindow, WM_CORRECT_NOW, 0, 0);
-        return S_OK;
     });
 }
 
-HRESULT CChronelProxyObj::ClearHistory()
-{
-    return comGuard([&]() -> HRESULT {
-        CClockSync::clearHistory();
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::SetLogMaxSize(LONG n)
-{
-    return comGuard([&]() -> HRESULT {
-        if (n < 0)
-            return E_INVALIDARG;
-        settings::writeDword(settings::kLogMaxSize, static_cast<DWORD>(n));
-        if (n > 0)
-            CClockSync::trimLog();
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::GetLogMaxSize(LONG* n)
-{
-    return comGuard([&]() -> HRESULT { return returnSetting(settings::kLogMaxSize, 0, n); });
-}
-
-HRESULT CChronelProxyObj::GetMeanCorrection(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT {
-        std::wstring mean;
-        if (!CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readString(settings::kMeanCorrection, mean))
-            return returnText(L"", text);
-        return returnText(mean + L"s", text);
-    });
-}
-
-HRESULT CChronelProxyObj::GetCorrectionCount(LONG* n)
-{
-    return comGuard([&]() -> HRESULT { return returnSetting(settings::kCorrectionCount, 0, n); });
-}
-
-HRESULT CChronelProxyObj::GetLogEntry(LONG n, BSTR* text)
-{
-    return comGuard([&]() -> HRESULT {
-        std::wstring entry;
-        if (n < 1 || !CClockSync::logEntry(static_cast<DWORD>(n), entry))
-            return noText(text);
-        return returnText(entry, text);
-    });
-}
-
-HRESULT CChronelProxyObj::GetLimitLog(LONG* flag)
-{
-    return comGuard([&]() -> HRESULT { return returnFlag(settings::kLimitLog, 0, flag); });
-}
-
-HRESULT CChronelProxyObj::SetLimitLog(LONG flag)
-{
-    return comGuard([&]() -> HRESULT {
-        settings::writeFlag(settings::kLimitLog, flag != 0);
-        return S_OK;
-    });
-}
-
-// --- Time servers and the connectivity test -------------------------------------------
-
-HRESULT CChronelProxyObj::SetDefaultServers()
-{
-    return comGuard([&]() -> HRESULT {
-        for (int k = 1; k <= 5; ++k)
-            settings::writeString(settings::serverValueName(k).c_str(), kDefaultTimeServers[k - 1].hostName);
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::SetInternetCheck(LONG flag)
-{
-    return comGuard([&]() -> HRESULT {
-        settings::writeFlag(settings::kInternetCheck, flag != 0);
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::GetInternetCheck(LONG* flag)
-{
-    return comGuard([&]() -> HRESULT { return returnFlag(settings::kInternetCheck, 1, flag); });
-}
-
-HRESULT CChronelProxyObj::GetServer(LONG k, BSTR* text)
-{
-    return comGuard([&]() -> HRESULT {
-        if (!validServer(k))
-            return noText(text);
-        return returnText(settings::readString(settings::serverValueName(k).c_str(), L""), text);
-    });
-}
-
-HRESULT CChronelProxyObj::SetServer(LONG k, BSTR text)
-{
-    return comGuard([&]() -> HRESULT {
-        if (validServer(k))
-            settings::writeString(settings::serverValueName(k).c_str(), textOf(text));
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::GetInternetCheckText(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT {
-        return returnText(CCheckSchedule::internetCheckText(displayName()), text);
-    });
-}
-
-// --- Schedule ----------------------------------------------------------------------------
-
-HRESULT CChronelProxyObj::SetAutocheck(LONG flag)
-{
-    return comGuard([&]() -> HRESULT {
-        CCheckSchedule::setAutocheck(flag != 0, mainWindow());
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::GetAutocheck(LONG* flag)
-{
-    return comGuard([&]() -> HRESULT { return returnFlag(settings::kAutocheck, 1, flag); });
-}
-
-HRESULT CChronelProxyObj::GetLastCheckText(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT { return returnText(CCheckSchedule::lastCheckText(), text); });
-}
-
-HRESULT CChronelProxyObj::GetDailyUpdate(LONG* flag)
-{
-    return comGuard([&]() -> HRESULT { return returnFlag(settings::kDailyUpdate, 1, flag); });
-}
-
-HRESULT CChronelProxyObj::GetHours(LONG* n)
-{
-    return comGuard([&]() -> HRESULT { return returnSetting(settings::kHours, settings::kDefaultHours, n); });
-}
-
-HRESULT CChronelProxyObj::GetNextCheckText(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT { return returnText(CCheckSchedule::nextCheckText(), text); });
-}
-
-HRESULT CChronelProxyObj::SetDailyUpdate(LONG flag)
-{
-    return comGuard([&]() -> HRESULT {
-        CCheckSchedule::setDailyUpdate(flag != 0, mainWindow());
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::SetHours(LONG n)
-{
-    return comGuard([&]() -> HRESULT {
-        CCheckSchedule::setHours(n < 1 ? 1 : static_cast<DWORD>(n), mainWindow());
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::GetExitOnCheck(LONG* flag)
-{
-    return comGuard([&]() -> HRESULT { return returnFlag(settings::kExitOnCheck, 0, flag); });
-}
-
-HRESULT CChronelProxyObj::SetExitOnCheck(LONG flag)
-{
-    return comGuard([&]() -> HRESULT {
-        CCheckSchedule::setExitOnCheck(flag != 0, mainWindow());
-        return S_OK;
-    });
-}
-
-// --- Tray icon ---------------------------------------------------------------------------
-
-HRESULT CChronelProxyObj::GetTaskBarIcon(LONG* flag)
-{
-    return comGuard([&]() -> HRESULT { return returnFlag(settings::kTaskBarIcon, 1, flag); });
-}
-
-HRESULT CChronelProxyObj::SetTaskBarIcon(LONG flag)
-{
-    return comGuard([&]() -> HRESULT {
-        CChronelApp* app = CChronelApp::instance();
-        if (CMainWnd* main = app ? app->mainWnd() : nullptr)
-            main->setTaskBarIcon(flag != 0);
-        else
-            settings::writeFlag(settings::kTaskBarIcon, flag != 0);
-        return S_OK;
-    });
-}
-
-HRESULT CChronelProxyObj::GetShowDateInTooltip(LONG* flag)
-{
-    return comGuard([&]() -> HRESULT { return returnFlag(settings::kShowDateInTooltip, 0, flag); });
-}
-
-HRESULT CChronelProxyObj::SetShowDateInTooltip(LONG flag)
-{
-    return comGuard([&]() -> HRESULT {
-        settings::writeFlag(settings::kShowDateInTooltip, flag != 0);
-        return S_OK;
-    });
-}
-
-// --- What the page host shows --------------------------------------------------------------
-
-HRESULT CChronelProxyObj::GetStatus(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT { return returnText(m_display.status, text); });
-}
-HRESULT CChronelProxyObj::GetServerTime(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT { return returnText(m_display.serverTime, text); });
-}
-HRESULT CChronelProxyObj::GetServerDate(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT { return returnText(m_display.serverDate, text); });
-}
-HRESULT CChronelProxyObj::GetLocalTime(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT { return returnText(m_display.localTime, text); });
-}
-HRESULT CChronelProxyObj::GetLocalDate(BSTR* text)
-{
-    return comGuard([&]() -> HRESULT { return returnText(m_display.localDate, text); });
-}
+HRESULT CChronelProxyObj::GetStatus(BSTR* text) { return answerText(text, [&] { return m_display.status; }); }
+HRESULT CChronelProxyObj::GetServerTime(BSTR* text) { return answerText(text, [&] { return m_display.serverTime; }); }
+HRESULT CChronelProxyObj::GetServerDate(BSTR* text) { return answerText(text, [&] { return m_display.serverDate; }); }
+HRESULT CChronelProxyObj::GetLocalTime(BSTR* text) { return answerText(text, [&] { return m_display.localTime; }); }
+HRESULT CChronelProxyObj::GetLocalDate(BSTR* text) { return answerText(text, [&] { return m_display.localDate; }); }
 
 HRESULT CChronelProxyObj::CompareClocks(LONG* result)
 {
-    return comGuard([&]() -> HRESULT {
-        const std::wstring unknown = loadString(IDS_UNKNOWN);
-        const std::wstring reading = loadString(IDS_READING);
+    return answerNumber(result, [&] {
         const PageDisplay& d = m_display;
-        if (d.serverTime == unknown)
-            return returnNumber(1, result);
-        if (d.serverTime != reading && (d.serverTime != d.localTime || d.serverDate != d.localDate))
-            return returnNumber(-1, result);
-        return returnNumber(0, result);
+        if (d.serverTime == loadString(IDS_UNKNOWN))
+            return 1;
+        if (d.serverTime != loadString(IDS_READING) && (d.serverTime != d.localTime || d.serverDate != d.localDate))
+            return -1;
+        return 0;
     });
 }
 
-// --- Help, suite components and the product flag --------------------------------------------
+// --- Correction history --------------------------------------------------------------------
 
-HRESULT CChronelProxyObj::ShowHelp()
+HRESULT CChronelProxyObj::ClearHistory() { return act([&] { m_app.history().clear(); }); }
+
+HRESULT CChronelProxyObj::SetLogMaxSize(LONG n)
 {
-    return comGuard([&]() -> HRESULT {
-        const std::wstring help = CModule::folder() + L"\\OnlineHelp.chm";
-        ShellExecuteW(mainWindow(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-        return S_OK;
-    });
+    if (n < 0)
+        return E_INVALIDARG;
+    return act([&] { m_app.history().setMaxSize(static_cast<DWORD>(n)); });
 }
 
-HRESULT CChronelProxyObj::ConnectCompanion(LONG* exists)
+HRESULT CChronelProxyObj::GetLogMaxSize(LONG* n) { return answerNumber(n, [&] { return m_app.history().maxSize(); }); }
+HRESULT CChronelProxyObj::GetMeanCorrection(BSTR* text)
 {
-    return comGuard([&]() -> HRESULT {
-        CChronelApp* app = CChronelApp::instance();
-        return returnNumber(app && app->connectCompanion() ? 1 : 0, exists);
-    });
+    return answerText(text, [&] { return m_app.history().storedMeanText(); });
+}
+HRESULT CChronelProxyObj::GetCorrectionCount(LONG* n) { return answerNumber(n, [&] { return m_app.history().count(); }); }
+
+HRESULT CChronelProxyObj::GetLogEntry(LONG n, BSTR* text)
+{
+    return answerEntry(text, [&](std::wstring& entry) { return n >= 1 && m_app.history().entry(n, entry); });
 }
 
-HRESULT CChronelProxyObj::ConnectVault(LONG* exists)
+HRESULT CChronelProxyObj::GetLimitLog(LONG* flag) { return answerNumber(flag, [&] { return m_app.history().limited(); }); }
+HRESULT CChronelProxyObj::SetLimitLog(LONG flag) { return act([&] { m_app.history().setLimited(flag != 0); }); }
+
+// --- Time servers and the connectivity test ----------------------------------------------
+
+HRESULT CChronelProxyObj::SetDefaultServers() { return act([&] { m_app.servers().restoreDefaults(); }); }
+
+HRESULT CChronelProxyObj::GetServer(LONG k, BSTR* text)
 {
-    return comGuard([&]() -> HRESULT {
-        CChronelApp* app = CChronelApp::instance();
-        return returnNumber(app && app->connectVault() ? 1 : 0, exists);
-    });
+    return answerEntry(text, [&](std::wstring& host) { return m_app.servers().get(k, host); });
 }
 
-HRESULT CChronelProxyObj::IsProductPresent(LONG* flag)
+HRESULT CChronelProxyObj::SetServer(LONG k, BSTR text) { return act([&] { m_app.servers().set(k, textOf(text)); }); }
+
+HRESULT CChronelProxyObj::SetInternetCheck(LONG flag) { return act([&] { CConnectivityTest::setEnabled(flag != 0); }); }
+HRESULT CChronelProxyObj::GetInternetCheck(LONG* flag) { return answerNumber(flag, [] { return CConnectivityTest::enabled(); }); }
+
+HRESULT CChronelProxyObj::GetInternetCheckText(BSTR* text)
 {
-    return comGuard([&]() -> HRESULT {
-        DWORD value = 0;
-        CRegistryKey(HKEY_LOCAL_MACHINE, kProductsPath).readDword(L"Tempra", value);
-        return returnNumber(static_cast<LONG>(value & 1), flag);
-    });
+    return answerText(text, [&] { return CConnectivityTest::explanation(m_app.displayName()); });
 }
 
-HRESULT CChronelProxyObj::GetReserved(LONG* n)
+// --- Schedule --------------------------------------------------------------------------------
+
+HRESULT CChronelProxyObj::SetAutocheck(LONG flag) { return act([&] { m_app.schedule().setAutocheck(flag != 0); }); }
+HRESULT CChronelProxyObj::GetAutocheck(LONG* flag) { return answerNumber(flag, [] { return CCheckSchedule::autocheck(); }); }
+HRESULT CChronelProxyObj::GetLastCheckText(BSTR* text) { return answerText(text, [] { return CCheckSchedule::lastCheckText(); }); }
+HRESULT CChronelProxyObj::GetDailyUpdate(LONG* flag) { return answerNumber(flag, [] { return CCheckSchedule::dailyUpdate(); }); }
+HRESULT CChronelProxyObj::GetHours(LONG* n) { return answerNumber(n, [] { return CCheckSchedule::hours(); }); }
+HRESULT CChronelProxyObj::GetNextCheckText(BSTR* text) { return answerText(text, [] { return CCheckSchedule::nextCheckText(); }); }
+HRESULT CChronelProxyObj::SetDailyUpdate(LONG flag) { return act([&] { m_app.schedule().setDailyUpdate(flag != 0); }); }
+
+HRESULT CChronelProxyObj::SetHours(LONG n)
 {
-    return comGuard([&]() -> HRESULT { return returnNumber(0, n); });
+    return act([&] { m_app.schedule().setHours(n < 1 ? 1 : static_cast<DWORD>(n)); });
 }
 
-// --- Time zones, the zone bar, reminders, timers and updates: not in this program yet --------
+HRESULT CChronelProxyObj::GetExitOnCheck(LONG* flag) { return answerNumber(flag, [] { return CCheckSchedule::exitOnCheck(); }); }
+HRESULT CChronelProxyObj::SetExitOnCheck(LONG flag) { return act([&] { m_app.schedule().setExitOnCheck(flag != 0); }); }
+
+// --- Tray icon ---------------------------------------------------------------------------------
+
+HRESULT CChronelProxyObj::GetTaskBarIcon(LONG* flag) { return answerNumber(flag, [] { return CTrayIcon::enabled(); }); }
+HRESULT CChronelProxyObj::SetTaskBarIcon(LONG flag) { return act([&] { m_app.setTaskBarIcon(flag != 0); }); }
+
+HRESULT CChronelProxyObj::GetShowDateInTooltip(LONG* flag)
+{
+    return answerNumber(flag, [] { return CTrayIcon::showDateInTooltip(); });
+}
+HRESULT CChronelProxyObj::SetShowDateInTooltip(LONG flag)
+{
+    return act([&] { CTrayIcon::setShowDateInTooltip(flag != 0); });
+}
+
+// --- Help, suite components and the product flag ---------------------------------------------
+
+HRESULT CChronelProxyObj::ShowHelp() { return act([&] { m_app.showHelp(); }); }
+HRESULT CChronelProxyObj::ConnectCompanion(LONG* exists) { return answerNumber(exists, [&] { return m_app.connectCompanion(); }); }
+HRESULT CChronelProxyObj::ConnectVault(LONG* exists) { return answerNumber(exists, [&] { return m_app.connectVault(); }); }
+HRESULT CChronelProxyObj::IsProductPresent(LONG* flag) { return answerNumber(flag, [] { return settings::productPresent(); }); }
+HRESULT CChronelProxyObj::GetReserved(LONG* n) { return answerNumber(n, [] { return 0; }); }
+
+// --- Time zones, the zone bar, reminders, timers and the update: E_NOTIMPL ------------------
 
 HRESULT CChronelProxyObj::GetTimerCount(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetTimerText(LONG, BSTR*) { return E_NOTIMPL; }

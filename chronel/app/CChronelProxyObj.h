@@ -1,18 +1,23 @@
 #pragma once
 // The automation object of class ChronelProxyObj: what the pages reach as window.external,
-// and what script clients create through COM. Operations of features that are not in this
-// program yet answer E_NOTIMPL.
+// and what script clients create through COM. Each operation is a thin layer over the
+// subsystem that owns it, reached through the application object; only the page host's
+// display copy is the object's own. Operations of the time zones, the zone bar, reminders,
+// timers and the update answer E_NOTIMPL.
 
 #include "Chronel_h.h"
 #include "PageDisplay.h"
 #include "TDispatchImpl.h"
+#include "TRefCounted.h"
 
 #include <windows.h>
 
-class CChronelProxyObj : public TDispatchImpl<IChronelProxyObj> {
+class CChronelApp;
+
+class CChronelProxyObj final : public TRefCounted<CChronelProxyObj, TDispatchImpl<IChronelProxyObj>> {
 public:
-    CChronelProxyObj();
-    ~CChronelProxyObj() override;
+    explicit CChronelProxyObj(CChronelApp& app);
+    ~CChronelProxyObj();
 
     // The class factory's creator.
     static HRESULT create(IUnknown* outer, REFIID iid, void** object);
@@ -28,8 +33,6 @@ public:
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // IChronelProxyObj, in interface order.
     HRESULT STDMETHODCALLTYPE CorrectNow() override;
@@ -119,7 +122,7 @@ public:
     long revision() const { return m_revision; }
 
 private:
-    LONG m_refs = 1;
+    CChronelApp& m_app;
     HWND m_hostWindow = nullptr;
     PageDisplay m_display;
     bool m_correcting = false;

@@ -14,17 +14,10 @@ constexpr UINT kReminderSlow = 60000;
 } // namespace
 
 CMainWnd::CMainWnd(CChronelApp& app)
-    : m_app(app), m_schedule(app.sync()), m_tray(*this), m_balloons(m_tray, m_locator)
+    : m_app(app), m_schedule(app.schedule()), m_tray(*this), m_balloons(m_tray, m_locator)
 {
     m_dispSettingsMessage = RegisterWindowMessageW(DISP_SETTINGS_MESSAGE);
     m_appUpdateMessage = RegisterWindowMessageW(APP_UPDATE_MESSAGE);
-    m_exitOnCheck = settings::readFlag(settings::kExitOnCheck, settings::kDefaultExitOnCheck) != 0;
-    m_autocheck = settings::readFlag(settings::kAutocheck, settings::kDefaultAutocheck) != 0;
-    m_showSplash = settings::readFlag(settings::kShowSplashScreen, settings::kDefaultShowSplashScreen) != 0;
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExW(&version))
-        m_isNt5 = version.dwMajorVersion > 4;
 }
 
 CMainWnd::~CMainWnd() = default;
@@ -69,7 +62,7 @@ void CMainWnd::setReminderInterval(UINT interval)
 
 void CMainWnd::onReminderTick()
 {
-    // No reminder is kept by this program yet: an empty schedule is checked once a minute.
+    // With no reminder due within the next minute, the check runs once a minute.
     setReminderInterval(kReminderSlow);
 }
 
@@ -160,6 +153,7 @@ LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         KillTimer(hwnd(), IDT_REMINDERS);
         m_reminderInterval = 0;
         m_app.sync().setMainWindow(nullptr);
+        m_schedule.attach(nullptr);
         PostQuitMessage(0);
         return 0;
     }

@@ -55,16 +55,12 @@ private:
     friend class CPageHost;
 
     CChronelApp& m_app;
-    CCheckSchedule m_schedule;
+    CCheckSchedule& m_schedule; // the application's; its timers are this window's
     CTrayIcon m_tray;
     CTrayIconLocator m_locator;
     CBalloonRequestHandler m_balloons;
     std::unique_ptr<CPageHost> m_pageHost;
     UINT m_dispSettingsMessage = 0;
     UINT m_appUpdateMessage = 0;
-    bool m_exitOnCheck = false;
-    bool m_autocheck = true;
-    bool m_showSplash = true;
-    bool m_isNt5 = true;
     UINT m_reminderInterval = 0;
 };

@@ -145,7 +145,7 @@ void CPageHost::showSample(LPARAM lParam)
     else if (offset < -1.0)
         word = loadString(IDS_SLOW);
     m_display.status =
-        formatString(IDS_CLOCK_IS, CClockSync::correctionText(offset).c_str(), word.c_str());
+        formatString(IDS_CLOCK_IS, CCorrectionHistory::correctionText(offset).c_str(), word.c_str());
     push();
 }
 

@@ -28,18 +28,9 @@ void buildSettingsKey(uint8_t (&key)[32])
 
 } // namespace
 
-CRegistryKey::CRegistryKey(HKEY root, std::wstring path) : m_root(root), m_path(std::move(path)) {}
-
-const CRegistryCipher& CRegistryKey::cipher()
+CRegistryKey::CRegistryKey(HKEY root, std::wstring path)
+    : m_root(root), m_path(std::move(path)), m_cipher(&buildSettingsKey)
 {
-    // Made on first use: most accesses read plain values and need no key schedule.
-    if (!m_cipher) {
-        uint8_t key[32];
-        buildSettingsKey(key);
-        m_cipher.emplace(key);
-        SecureZeroMemory(key, sizeof key);
-    }
-    return *m_cipher;
 }
 
 bool CRegistryKey::openForRead()
@@ -215,12 +206,12 @@ bool CRegistryKey::readEnciphered(const wchar_t* name, std::wstring& out, bool d
         out = std::move(stored);
         return true;
     }
-    return cipher().decipherText(stored, out);
+    return m_cipher.decipherText(stored, out);
 }
 
 bool CRegistryKey::writeEnciphered(const wchar_t* name, const std::wstring& text)
 {
-    return writeString(name, cipher().encipherText(text));
+    return writeString(name, m_cipher.encipherText(text));
 }
 
 bool CRegistryKey::deleteTree(HKEY root, const wchar_t* path)

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,10 +60,9 @@ private:
     bool openForRead();
     bool openForWrite(REGSAM access);
     bool query(const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
-    const CRegistryCipher& cipher();
 
     HKEY m_root;
     std::wstring m_path;
     CKeyHandle m_handle;
-    std::optional<CRegistryCipher> m_cipher;
+    CRegistryCipher m_cipher;
 };

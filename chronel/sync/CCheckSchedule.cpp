@@ -17,11 +17,6 @@ constexpr UINT kCoarseTick = 60000;
 constexpr UINT kFineTick = 1000;
 constexpr UINT kRetryTick = 60000;
 
-bool readTime(const wchar_t* name, DWORD& value)
-{
-    return CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(name, value);
-}
-
 } // namespace
 
 CCheckSchedule::CCheckSchedule(CClockSync& sync)
@@ -31,10 +26,11 @@ CCheckSchedule::CCheckSchedule(CClockSync& sync)
 
 void CCheckSchedule::postAutocheck(HWND mainWindow)
 {
+    // The stored number goes out as it is; a missing one is written with the default.
     DWORD autocheck = 0;
-    if (!readTime(settings::kAutocheck, autocheck)) {
-        autocheck = settings::kDefaultAutocheck;
-        settings::writeDword(settings::kAutocheck, autocheck);
+    if (!CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(settings::kAutocheck.name, autocheck)) {
+        autocheck = settings::kAutocheck.fallback ? 1 : 0;
+        settings::write(settings::kAutocheck, autocheck != 0);
     }
     if (mainWindow && IsWindow(mainWindow))
         PostMessageW(mainWindow, WM_AUTOCHECK_CHANGED, autocheck, 0);
@@ -43,13 +39,13 @@ void CCheckSchedule::postAutocheck(HWND mainWindow)
 void CCheckSchedule::recordCheck(HWND mainWindow)
 {
     const DWORD now = currentTimeSeconds();
-    settings::writeDword(settings::kLastUpdate, now);
+    settings::write(settings::kLastUpdate, now);
     // After a check a missing DailyUpdate counts as off: the default is every Hours hours.
-    const DWORD autocheck = settings::readDword(settings::kAutocheck, 0);
-    const DWORD daily = settings::readDword(settings::kDailyUpdate, 0);
-    const DWORD hours = settings::readDword(settings::kHours, settings::kDefaultHours);
+    const DWORD autocheck = settings::read(settings::kAutocheckAfterCheck);
+    const DWORD daily = settings::read(settings::kDailyUpdateAfterCheck);
+    const DWORD hours = settings::read(settings::kHours);
     if (autocheck)
-        settings::writeDword(settings::kNextUpdate, daily == 1 ? now + kDay : now + hours * kHour);
+        settings::write(settings::kNextUpdate, daily == 1 ? now + kDay : now + hours * kHour);
     postAutocheck(mainWindow);
 }
 
@@ -82,9 +78,9 @@ void CCheckSchedule::onAutocheckChanged(WPARAM autocheck)
     const DWORD now = currentTimeSeconds();
     stopScheduleTimer();
     DWORD next = 0;
-    if (!readTime(settings::kNextUpdate, next)) {
+    if (!settings::read(settings::kNextUpdate, next)) {
         next = now + kDay;
-        settings::writeDword(settings::kNextUpdate, next);
+        settings::write(settings::kNextUpdate, next);
     }
     if (!autocheck)
         return; // no automatic checks: no timer
@@ -106,7 +102,7 @@ void CCheckSchedule::onTimer(UINT_PTR id)
     if (id != IDT_SCHEDULE)
         return;
     DWORD next = 0;
-    if (!readTime(settings::kNextUpdate, next)) {
+    if (!settings::read(settings::kNextUpdate, next)) {
         stopScheduleTimer();
         return;
     }
@@ -140,55 +136,56 @@ void CCheckSchedule::onTimeChange()
     }
 }
 
-bool CCheckSchedule::autocheck() { return settings::readFlag(settings::kAutocheck, settings::kDefaultAutocheck); }
-bool CCheckSchedule::dailyUpdate() { return settings::readFlag(settings::kDailyUpdate, settings::kDefaultDailyUpdate); }
-DWORD CCheckSchedule::hours() { return settings::readDword(settings::kHours, settings::kDefaultHours); }
-bool CCheckSchedule::exitOnCheck() { return settings::readFlag(settings::kExitOnCheck, settings::kDefaultExitOnCheck); }
+bool CCheckSchedule::autocheck() { return settings::read(settings::kAutocheck); }
+bool CCheckSchedule::dailyUpdate() { return settings::read(settings::kDailyUpdate); }
+DWORD CCheckSchedule::hours() { return settings::read(settings::kHours); }
+bool CCheckSchedule::exitOnCheck() { return settings::read(settings::kExitOnCheck); }
 
 void CCheckSchedule::rescheduleFromLastCheck(bool daily, DWORD hours)
 {
     if (!autocheck() || exitOnCheck())
         return;
     DWORD base = currentTimeSeconds();
-    readTime(settings::kLastUpdate, base);
-    settings::writeDword(settings::kNextUpdate, daily ? base + kDay : base + hours * kHour);
+    settings::read(settings::kLastUpdate, base);
+    settings::write(settings::kNextUpdate, daily ? base + kDay : base + hours * kHour);
 }
 
-void CCheckSchedule::setAutocheck(bool on, HWND mainWindow)
+void CCheckSchedule::setAutocheck(bool on)
 {
-    settings::writeFlag(settings::kAutocheck, on);
-    postAutocheck(mainWindow);
+    settings::write(settings::kAutocheck, on);
+    postAutocheck();
 }
 
-void CCheckSchedule::setDailyUpdate(bool on, HWND mainWindow)
+void CCheckSchedule::setDailyUpdate(bool on)
 {
-    settings::writeFlag(settings::kDailyUpdate, on);
+    settings::write(settings::kDailyUpdate, on);
     rescheduleFromLastCheck(on, hours());
-    postAutocheck(mainWindow);
+    postAutocheck();
 }
 
-void CCheckSchedule::setHours(DWORD value, HWND mainWindow)
+void CCheckSchedule::setHours(DWORD value)
 {
     if (value < 1)
         value = 1;
-    settings::writeDword(settings::kHours, value);
-    rescheduleFromLastCheck(settings::readDword(settings::kDailyUpdate, settings::kDefaultDailyUpdate) == 1, value);
-    postAutocheck(mainWindow);
+    settings::write(settings::kHours, value);
+    // Only a stored 1 means daily here, as in the reschedule after a check.
+    rescheduleFromLastCheck(settings::stored(settings::kDailyUpdate) == 1, value);
+    postAutocheck();
 }
 
-void CCheckSchedule::setExitOnCheck(bool on, HWND mainWindow)
+void CCheckSchedule::setExitOnCheck(bool on)
 {
-    settings::writeFlag(settings::kExitOnCheck, on);
+    settings::write(settings::kExitOnCheck, on);
     if (on)
-        settings::writeDword(settings::kNextUpdate, currentTimeSeconds() + kDay);
+        settings::write(settings::kNextUpdate, currentTimeSeconds() + kDay);
     writeRunEntry(on);
-    postAutocheck(mainWindow);
+    postAutocheck();
 }
 
 std::wstring CCheckSchedule::lastCheckText()
 {
     DWORD last = 0;
-    if (!readTime(settings::kLastUpdate, last))
+    if (!settings::read(settings::kLastUpdate, last))
         return loadString(IDS_NO_UPDATES);
     return formatLocalDateTime(last);
 }
@@ -198,12 +195,7 @@ std::wstring CCheckSchedule::nextCheckText()
     if (exitOnCheck())
         return loadString(IDS_NEXT_START);
     DWORD next = 0;
-    if (!readTime(settings::kNextUpdate, next))
+    if (!settings::read(settings::kNextUpdate, next))
         return {};
     return formatLocalDateTime(next);
-}
-
-std::wstring CCheckSchedule::internetCheckText(const std::wstring& displayName)
-{
-    return replaceAll(loadString(IDS_INTERNET_CHECK), L"%s", displayName);
 }

@@ -14,7 +14,8 @@ class CCheckSchedule {
 public:
     explicit CCheckSchedule(CClockSync& sync);
 
-    // The window that owns the timers and receives WM_AUTOCHECK_CHANGED.
+    // The window that owns the timers and receives WM_AUTOCHECK_CHANGED; none while no main
+    // window exists (a program started by COM), when changes are only stored.
     void attach(HWND mainWindow) { m_window = mainWindow; }
     // Called on WM_TIMECHANGE besides the cache refresh: the pages' revision and the reminders.
     void setTimeChangeHook(std::function<void()> hook) { m_timeChanged = std::move(hook); }
@@ -40,16 +41,15 @@ public:
     static bool dailyUpdate();
     static DWORD hours();
     static bool exitOnCheck();
-    // The setters write their value, update NextUpdate and tell the main window (if any).
-    static void setAutocheck(bool on, HWND mainWindow);
-    static void setDailyUpdate(bool on, HWND mainWindow);
+    // The setters write their value, update NextUpdate and tell the main window.
+    void setAutocheck(bool on);
+    void setDailyUpdate(bool on);
     // At least one hour: with 0 every check would be due at once after the last one.
-    static void setHours(DWORD hours, HWND mainWindow);
-    static void setExitOnCheck(bool on, HWND mainWindow);
+    void setHours(DWORD hours);
+    void setExitOnCheck(bool on);
 
     static std::wstring lastCheckText();
     static std::wstring nextCheckText();
-    static std::wstring internetCheckText(const std::wstring& displayName);
 
     bool fineMode() const { return m_fineMode; }
     // 0 when timer 256 is stopped, else its interval.

@@ -3,6 +3,7 @@
 #include "CCheckSchedule.h"
 #include "CRegistryKey.h"
 #include "ChronelSettings.h"
+#include "CWindowsVersion.h"
 #include "CWinsockScope.h"
 #include "ResourceString.h"
 #include "TimeText.h"
@@ -19,32 +20,6 @@ namespace {
 constexpr DWORD kCacheSeconds = 3600;
 constexpr double kCorrectionThreshold = 1.0;
 constexpr double kTicksPerSecond = 10000000.0;
-
-// MeanCorrection as a number: whole text a finite, non-negative decimal, else 0.
-double parseMean(const std::wstring& text)
-{
-    const wchar_t* begin = text.c_str();
-    wchar_t* end = nullptr;
-    double value = std::wcstod(begin, &end);
-    if (end == begin)
-        return 0;
-    while (*end && std::iswspace(*end))
-        ++end;
-    if (*end || !std::isfinite(value) || value < 0)
-        return 0;
-    return value;
-}
-
-bool isNt5OrLater()
-{
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExW(&version))
-        return true;
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5;
-}
-
-CRegistryKey logsKey() { return CRegistryKey(HKEY_CURRENT_USER, settings::kLogsPath); }
 
 } // namespace
 
@@ -235,7 +210,7 @@ bool CClockSync::applyCorrection()
         }
         return false;
     }
-    if (!isNt5OrLater()) {
+    if (!CWindowsVersion::isNtFamily() || CWindowsVersion::majorVersion() < 5) {
         // Earlier systems do not tell the windows that the time changed.
         SendMessageTimeoutW(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG, 1000, nullptr);
         HWND pageHost = m_pageHost ? m_pageHost() : nullptr;
@@ -244,126 +219,6 @@ bool CClockSync::applyCorrection()
             PostMessageW(target, WM_TIMECHANGE, 0, 0);
     }
     CCheckSchedule::recordCheck(m_mainWindow);
-    logCorrection(sample.offset);
+    m_history.log(sample.offset);
     return true;
-}
-
-std::wstring CClockSync::correctionText(double offset)
-{
-    const double a = std::fabs(offset);
-    if (a < kCorrectionThreshold)
-        return loadString(IDS_ACCURATE);
-    const double whole = std::floor(a);
-    const auto s = static_cast<unsigned long long>(whole);
-    const double fraction = a - whole;
-    const unsigned long long parts[3] = {s / 86400, (s % 86400) / 3600, (s % 3600) / 60};
-    const UINT formats[3] = {IDS_DAY, IDS_HOUR, IDS_MINUTE};
-    std::wstring text;
-    for (int i = 0; i < 3; ++i) {
-        if (parts[i] == 0)
-            continue;
-        if (!text.empty())
-            text += L", ";
-        text += formatString(formats[i], static_cast<int>(parts[i]));
-        if (parts[i] > 1)
-            text += L"s";
-    }
-    const double secs = static_cast<double>(s % 60) + fraction;
-    if (secs != 0) {
-        if (!text.empty())
-            text += L", ";
-        text += formatString(IDS_SECONDS, secs);
-    }
-    return text;
-}
-
-void CClockSync::logCorrection(double offset)
-{
-    SYSTEMTIME local;
-    GetLocalTime(&local);
-    const std::wstring when = formatLocalDateTime(local);
-    const std::wstring text = correctionText(offset);
-    std::wstring word;
-    if (_wcsicmp(text.c_str(), loadString(IDS_ACCURATE).c_str()) != 0)
-        word = loadString(offset > 0 ? IDS_FAST : IDS_SLOW);
-
-    const std::wstring name = std::to_wstring(currentTimeSeconds());
-    logsKey().writeString(name.c_str(), formatString(IDS_LOG_ENTRY, when.c_str(), text.c_str(), word.c_str()));
-
-    CRegistryKey root(HKEY_CURRENT_USER, settings::kRootPath);
-    DWORD count = 0;
-    root.readDword(settings::kCorrectionCount, count);
-    std::wstring meanText;
-    const double mean = root.readString(settings::kMeanCorrection, meanText) ? parseMean(meanText) : 0.0;
-    const double newMean = (std::fabs(offset) + count * mean) / (count + 1.0);
-    root.writeDword(settings::kCorrectionCount, count + 1);
-    root.writeString(settings::kMeanCorrection, formatText(L"%.2f", newMean));
-    trimLog();
-}
-
-void CClockSync::trimLog()
-{
-    const DWORD maxSize = settings::readDword(settings::kLogMaxSize, settings::kDefaultLogMaxSize);
-    const DWORD limit = settings::readDword(settings::kLimitLog, settings::kDefaultLimitLog);
-    if (maxSize == 0 && limit == 0)
-        return;
-    CRegistryKey logs = logsKey();
-    // Only the REG_SZ values are log entries; anything else in the key is neither counted
-    // nor deleted.
-    DWORD entries = 0;
-    std::wstring data, name;
-    for (DWORD cursor = 0; logs.nextStringValue(cursor, data);)
-        ++entries;
-    while (entries > maxSize) {
-        DWORD cursor = 0;
-        if (!logs.nextStringValue(cursor, data, &name) || !logs.deleteValue(name.c_str()))
-            break;
-        --entries;
-    }
-    settings::writeDword(settings::kCorrectionCount, entries);
-}
-
-void CClockSync::clearHistory()
-{
-    CRegistryKey::deleteTree(HKEY_CURRENT_USER, settings::kLogsPath);
-    settings::writeDword(settings::kCorrectionCount, 0);
-    settings::writeString(settings::kMeanCorrection, L"0");
-}
-
-DWORD CClockSync::correctionCount()
-{
-    return settings::readDword(settings::kCorrectionCount, settings::kDefaultCorrectionCount);
-}
-
-std::wstring CClockSync::correctionCountText() { return std::to_wstring(correctionCount()); }
-
-std::wstring CClockSync::meanCorrectionText()
-{
-    std::wstring mean;
-    if (!CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readString(settings::kMeanCorrection, mean))
-        return L"0s";
-    return mean + L"s";
-}
-
-bool CClockSync::logEntry(DWORD n, std::wstring& entry)
-{
-    if (n == 0 || n > correctionCount())
-        return false;
-    CRegistryKey logs = logsKey();
-    std::wstring data;
-    DWORD cursor = 0;
-    for (DWORD i = 1; logs.nextStringValue(cursor, data); ++i) {
-        if (i == n) {
-            entry = data;
-            return true;
-        }
-    }
-    return false;
-}
-
-void CClockSync::splitLogEntry(const std::wstring& entry, std::wstring& time, std::wstring& correction)
-{
-    const size_t hash = entry.find(L'#');
-    time = entry.substr(0, hash);
-    correction = hash == std::wstring::npos ? std::wstring() : entry.substr(hash + 1);
 }

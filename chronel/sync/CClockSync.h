@@ -1,10 +1,11 @@
 #pragma once
 // A time check and the correction of the clock: runs a check on a worker thread or
 // synchronously, keeps the last sample as a cache, sets the clock when it is off by a second or
-// more, and keeps the correction history. Results reach the window that started a check as
+// more, and logs each correction in the history. Results reach the window that started a check as
 // private messages; nothing here shows a message itself.
 
 #include "CConnectivityTest.h"
+#include "CCorrectionHistory.h"
 #include "CSntpClient.h"
 #include "IClockSetter.h"
 #include "SntpSample.h"
@@ -41,13 +42,10 @@ public:
     bool checkNow();
     bool checkAndCorrect();
     bool applyCorrection();
-    void logCorrection(double offset);
-    static void trimLog();
-    static void clearHistory();
     void invalidateCache();
 
-    // "accurate" below one second, else days, hours, minutes and seconds ("1hr, 2mins, 5.4s").
-    static std::wstring correctionText(double offset);
+    // The corrections made so far.
+    CCorrectionHistory& history() { return m_history; }
 
     // A copy of the cached sample.
     SntpSample lastSample() const;
@@ -64,16 +62,6 @@ public:
     int workersStarted() const { return m_workersStarted; }
     // Times the clock was set so far.
     int clockSetCount() const { return m_clockSets; }
-
-    // The history as the pages show it.
-    static DWORD correctionCount();
-    // The count as "%d"; the mean as "%ss" with the stored text, "0s" when there is none.
-    static std::wstring correctionCountText();
-    static std::wstring meanCorrectionText();
-    // Entry n (1-based, in the key's order) of the log; false past CorrectionCount.
-    static bool logEntry(DWORD n, std::wstring& entry);
-    // The entry split at its first "#" into the Time and Correction columns.
-    static void splitLogEntry(const std::wstring& entry, std::wstring& time, std::wstring& correction);
 
 private:
     static DWORD WINAPI workerMain(void* self);
@@ -92,6 +80,7 @@ private:
     std::function<bool()> m_isOnline;
     std::function<void()> m_updateCheck;
     unsigned short m_port = CSntpClient::kNtpPort;
+    CCorrectionHistory m_history;
 
     CHandle m_worker;
     int m_workersStarted = 0;

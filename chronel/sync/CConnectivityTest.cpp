@@ -2,7 +2,9 @@
 
 #include "ChronelSettings.h"
 #include "ProcAddress.h"
+#include "ResourceString.h"
 #include "UniqueHandle.h"
+#include "resource.h"
 
 #include <ipexport.h>
 
@@ -51,9 +53,18 @@ void CConnectivityTest::setLibraries(std::wstring sockets, std::wstring icmp)
     m_icmpLibrary = std::move(icmp);
 }
 
+bool CConnectivityTest::enabled() { return settings::read(settings::kInternetCheck); }
+
+void CConnectivityTest::setEnabled(bool on) { settings::write(settings::kInternetCheck, on); }
+
+std::wstring CConnectivityTest::explanation(const std::wstring& displayName)
+{
+    return replaceAll(loadString(IDS_INTERNET_CHECK), L"%s", displayName);
+}
+
 bool CConnectivityTest::isOnline()
 {
-    if (settings::readDword(settings::kInternetCheck, 1) == 0)
+    if (!enabled())
         return true;
     for (const auto& host : m_hosts)
         if (ping(host.data()))

@@ -25,6 +25,12 @@ public:
 
     // True when InternetCheck is off or a host answers.
     bool isOnline();
+
+    // InternetCheck: whether the test is made at all.
+    static bool enabled();
+    static void setEnabled(bool on);
+    // What the test does, in words for the pages, with the display name for %s.
+    static std::wstring explanation(const std::wstring& displayName);
     // One echo to `host` (a dotted IPv4 text).
     bool ping(const wchar_t* host);
 

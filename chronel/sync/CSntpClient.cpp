@@ -1,6 +1,7 @@
 #include "CSntpClient.h"
 
 #include "CRegistryKey.h"
+#include "CTimeServers.h"
 #include "CUdpSocket.h"
 #include "ChronelSettings.h"
 #include "DefaultTimeServers.h"
@@ -123,9 +124,9 @@ void CSntpClient::buildServerList(std::vector<std::wstring>& list)
 {
     list.clear();
     CRegistryKey key(HKEY_CURRENT_USER, settings::kRootPath);
-    for (int k = 1; k <= 5; ++k) {
+    for (int k = 1; k <= CTimeServers::kCount; ++k) {
         std::wstring text;
-        if (!key.readString(settings::serverValueName(k).c_str(), text))
+        if (!key.readString(settings::server(k).name, text))
             continue;
         for (const auto& server : kDefaultTimeServers) {
             if (_wcsicmp(text.c_str(), server.hostName) == 0) {
@@ -138,10 +139,9 @@ void CSntpClient::buildServerList(std::vector<std::wstring>& list)
     }
     if (!list.empty())
         return;
-    for (int k = 1; k <= 5; ++k) {
-        key.writeString(settings::serverValueName(k).c_str(), kDefaultTimeServers[k - 1].hostName);
-        list.push_back(kDefaultTimeServers[k - 1].fallbackAddress);
-    }
+    CTimeServers().restoreDefaults();
+    for (const DefaultTimeServer& server : kDefaultTimeServers)
+        list.push_back(server.fallbackAddress);
 }
 
 bool CSntpClient::query(SntpSample& sample, unsigned short port)

@@ -29,18 +29,8 @@ void buildRecordKey(uint8_t (&key)[32])
 
 } // namespace
 
-CVaultRegKey::CVaultRegKey(const std::wstring& path) : m_path(path.substr(0, kMaxPathChars)) {}
-
-const CRegistryCipher& CVaultRegKey::cipher() const
+CVaultRegKey::CVaultRegKey(const std::wstring& path) : m_path(path.substr(0, kMaxPathChars)), m_cipher(&buildRecordKey)
 {
-    // Made on first use: settings reads need no key schedule.
-    if (!m_cipher) {
-        uint8_t key[32];
-        buildRecordKey(key);
-        m_cipher.emplace(key);
-        SecureZeroMemory(key, sizeof key);
-    }
-    return *m_cipher;
 }
 
 void CVaultRegKey::close()
@@ -144,20 +134,20 @@ std::optional<std::wstring> CVaultRegKey::enumerateSubkey(DWORD index)
 
 std::wstring CVaultRegKey::encipherBytes(const void* bytes, size_t length) const
 {
-    return cipher().encipher(bytes, length);
+    return m_cipher.encipher(bytes, length);
 }
 
-std::wstring CVaultRegKey::encipherText(const std::wstring& text) const { return cipher().encipherText(text); }
+std::wstring CVaultRegKey::encipherText(const std::wstring& text) const { return m_cipher.encipherText(text); }
 
 std::wstring CVaultRegKey::decipherText(const std::wstring& hex, bool legacy) const
 {
     // A damaged or foreign value gives no text.
     if (!legacy) {
         std::wstring text;
-        return cipher().decipherText(hex, text) ? text : std::wstring();
+        return m_cipher.decipherText(hex, text) ? text : std::wstring();
     }
     std::vector<uint8_t> bytes;
-    if (!cipher().decipher(hex, bytes))
+    if (!m_cipher.decipher(hex, bytes))
         return {};
     // The earlier version stored ANSI text in the system code page; the two spare zero bytes
     // end it.

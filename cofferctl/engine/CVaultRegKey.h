@@ -51,7 +51,6 @@ public:
     const std::wstring& path() const { return m_path; }
 
 private:
-    const CRegistryCipher& cipher() const;
     bool openWith(REGSAM access, bool create);
     bool query(const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
 
@@ -59,5 +58,5 @@ private:
     bool m_open = false;
     HKEY m_root = HKEY_CURRENT_USER;
     std::wstring m_path;
-    mutable std::optional<CRegistryCipher> m_cipher;
+    CRegistryCipher m_cipher;
 };

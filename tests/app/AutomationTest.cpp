@@ -102,7 +102,7 @@ TEST_F(AutomationTest, ServersThroughTheInterface)
 TEST_F(AutomationTest, SettingsWithTheirDefaults)
 {
     IChronelProxyObj* o = automation();
-    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kInternetCheck);
+    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kInternetCheck.name);
     struct Case {
         const char* name;
         HRESULT (STDMETHODCALLTYPE IChronelProxyObj::*get)(LONG*);
@@ -151,8 +151,8 @@ TEST_F(AutomationTest, HistoryThroughTheInterface)
     logs.writeString(L"1700000100", L"a#1.0s fast");
     logs.writeString(L"1700000200", L"b#2.0s slow");
     logs.writeString(L"1700000300", L"c#3.0s fast");
-    settings::writeDword(settings::kCorrectionCount, 3);
-    settings::writeString(settings::kMeanCorrection, L"2.00");
+    settings::write(settings::kCorrectionCount, 3);
+    settings::write(settings::kMeanCorrection, L"2.00");
 
     ASSERT_EQ(o->GetMeanCorrection(&text), S_OK);
     EXPECT_EQ(take(text), L"2.00s");
@@ -182,7 +182,7 @@ TEST_F(AutomationTest, HistoryThroughTheInterface)
     EXPECT_EQ(take(text), L"0s");
 }
 
-TEST_F(AutomationTest, TextsProductFlagAndWhatIsNotHereYet)
+TEST_F(AutomationTest, TextsProductFlagAndTheOperationsAnsweringNotImplemented)
 {
     IChronelProxyObj* o = automation();
     app->setDisplayName(L"Chronel & Co");

@@ -10,27 +10,29 @@
 #include "ComTypes.h"
 
 #include <memory>
+#include <optional>
 
 class ChronelAppFixture : public CSuiteRegistryTest {
 protected:
     void SetUp() override
     {
         CSuiteRegistryTest::SetUp();
-        OleInitialize(nullptr);
-        settings::writeDword(settings::kInternetCheck, 0);
-        settings::writeString(L"Server1", L"no-such-host.invalid");
+        ole.emplace();
+        settings::write(settings::kInternetCheck, false);
+        settings::write(settings::server(1), L"no-such-host.invalid");
         app = std::make_unique<CChronelApp>(clock);
     }
     void TearDown() override
     {
         app.reset();
-        OleUninitialize();
+        ole.reset();
         CSuiteRegistryTest::TearDown();
     }
 
     // The application's automation object, through its interface.
     IChronelProxyObj* automation() { return app->automationObject(); }
 
+    std::optional<COleInit> ole;
     CClockSetterStub clock;
     std::unique_ptr<CChronelApp> app;
 };

@@ -40,8 +40,8 @@ protected:
     {
         CSuiteRegistryTest::SetUp();
         // No check may go out to the Internet: the servers cannot be reached from here.
-        settings::writeDword(settings::kInternetCheck, 0);
-        settings::writeString(L"Server1", L"no-such-host.invalid");
+        settings::write(settings::kInternetCheck, 0);
+        settings::write(settings::server(1), L"no-such-host.invalid");
     }
     void TearDown() override
     {
@@ -88,9 +88,9 @@ TEST_F(ChronelProgramTest, FirstRunOpensThePageAndRegistersEverything)
     EXPECT_TRUE(waitUntil([page] { return IsWindowVisible(page) != FALSE; }));
 
     DWORD firstRun = 1, autocheck = 0;
-    EXPECT_TRUE(readDword(settings::kFirstRun, firstRun));
+    EXPECT_TRUE(readDword(settings::kFirstRun.name, firstRun));
     EXPECT_EQ(firstRun, 0u);
-    EXPECT_TRUE(readDword(settings::kAutocheck, autocheck));
+    EXPECT_TRUE(readDword(settings::kAutocheck.name, autocheck));
     EXPECT_EQ(autocheck, 1u);
     std::wstring run;
     ASSERT_TRUE(readRunEntry(run));
@@ -112,8 +112,8 @@ TEST_F(ChronelProgramTest, FirstRunOpensThePageAndRegistersEverything)
 
 TEST_F(ChronelProgramTest, RunEntryFollowsExitOnCheck)
 {
-    settings::writeDword(settings::kFirstRun, 0);
-    settings::writeDword(settings::kExitOnCheck, 1);
+    settings::write(settings::kFirstRun, 0);
+    settings::write(settings::kExitOnCheck, 1);
     {
         CChildProcess chronel(L"Chronel.exe", L"");
         HWND main = chronel.waitForWindow(kMainClass, kMainTitle, kStartMs);
@@ -124,7 +124,7 @@ TEST_F(ChronelProgramTest, RunEntryFollowsExitOnCheck)
         EXPECT_FALSE(pageOpens(chronel)) << "not the first run";
         exitChronel(chronel, main);
     }
-    settings::writeDword(settings::kExitOnCheck, 0);
+    settings::write(settings::kExitOnCheck, 0);
     CChildProcess chronel(L"Chronel.exe", L"");
     HWND main = chronel.waitForWindow(kMainClass, kMainTitle, kStartMs);
     ASSERT_NE(main, nullptr);
@@ -142,7 +142,7 @@ TEST_F(ChronelProgramTest, ShowSwitch)
         bool pageOpens;
     } cases[] = {{L"  SHOW  ", true}, {L"show now", false}, {L"", false}};
     for (const auto& c : cases) {
-        settings::writeDword(settings::kFirstRun, 0);
+        settings::write(settings::kFirstRun, 0);
         CChildProcess chronel(L"Chronel.exe", c.arguments);
         HWND main = chronel.waitForWindow(kMainClass, kMainTitle, kStartMs);
         ASSERT_NE(main, nullptr) << c.arguments;
@@ -154,7 +154,7 @@ TEST_F(ChronelProgramTest, ShowSwitch)
 // A second start hands over to the running instance, which brings up its page, and ends.
 TEST_F(ChronelProgramTest, SecondStartShowsTheRunningInstance)
 {
-    settings::writeDword(settings::kFirstRun, 0);
+    settings::write(settings::kFirstRun, 0);
     CChildProcess first(L"Chronel.exe", L"");
     HWND main = first.waitForWindow(kMainClass, kMainTitle, kStartMs);
     ASSERT_NE(main, nullptr);
@@ -187,7 +187,7 @@ TEST_F(ChronelProgramTest, RemoveWithoutTheLogShowsMessage104)
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(chronel.waitForExit(10000));
     DWORD firstRun = 0;
-    EXPECT_FALSE(readDword(settings::kFirstRun, firstRun));
+    EXPECT_FALSE(readDword(settings::kFirstRun.name, firstRun));
     std::wstring run;
     EXPECT_FALSE(readRunEntry(run));
     EXPECT_FALSE(serviceExists());
@@ -237,9 +237,9 @@ TEST_F(ChronelProgramTest, NoShowWithoutAServerEndsWithoutAWindow)
     ASSERT_TRUE(chronel.waitForExit(0, &code));
     EXPECT_FALSE(windowSeen);
     DWORD last = 0;
-    EXPECT_FALSE(readDword(settings::kLastUpdate, last));
+    EXPECT_FALSE(readDword(settings::kLastUpdate.name, last));
     DWORD firstRun = 0;
-    EXPECT_FALSE(readDword(settings::kFirstRun, firstRun)) << "check-and-exit is no first run";
+    EXPECT_FALSE(readDword(settings::kFirstRun.name, firstRun)) << "check-and-exit is no first run";
 }
 
 // Registration names the type library for the build's own platform, where a client of the
@@ -311,7 +311,7 @@ TEST_F(ChronelProgramTest, ScriptClientDrivesTheAutomationServer)
     EXPECT_TRUE(CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readString(L"Server2", server2));
     EXPECT_EQ(server2, L"ntp.example.org");
     DWORD hours = 0;
-    EXPECT_TRUE(readDword(settings::kHours, hours));
+    EXPECT_TRUE(readDword(settings::kHours.name, hours));
     EXPECT_EQ(hours, 6u);
     std::wstring run;
     EXPECT_TRUE(readRunEntry(run));

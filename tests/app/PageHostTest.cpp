@@ -201,7 +201,7 @@ TEST_F(PageHostTest, MainWindowMessages)
     // The schedule was rebuilt when the window was made.
     CMessageWindow::pumpFor(50);
     DWORD next = 0;
-    EXPECT_TRUE(CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(settings::kNextUpdate, next));
+    EXPECT_TRUE(CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(settings::kNextUpdate.name, next));
     EXPECT_EQ(main->schedule().scheduleInterval(), 60000u);
 
     SendMessageW(mainWindow, WM_PAGE_HOST_TOPMOST, 1, 0);
@@ -233,7 +233,7 @@ TEST_F(PageHostTest, MainWindowMessages)
     EXPECT_EQ(app->automationObject()->SetTaskBarIcon(0), S_OK);
     EXPECT_FALSE(main->trayIcon().isAdded());
     DWORD taskBarIcon = 1;
-    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(settings::kTaskBarIcon, taskBarIcon);
+    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(settings::kTaskBarIcon.name, taskBarIcon);
     EXPECT_EQ(taskBarIcon, 0u);
 
     // Exit: the page and the main window go, and the loop is told to end.

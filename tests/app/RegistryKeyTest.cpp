@@ -81,8 +81,8 @@ TEST_F(RegistryKeyTest, ValueOfTheWrongTypeReadsAsMissing)
     EXPECT_EQ(size, 99u);
 
     // The reader's default applies: a Hours value stored as text counts as 4 hours.
-    putRawString(kRoot, settings::kHours, REG_SZ, L"12");
-    EXPECT_EQ(settings::readDword(settings::kHours, settings::kDefaultHours), 4u);
+    putRawString(kRoot, settings::kHours.name, REG_SZ, L"12");
+    EXPECT_EQ(settings::read(settings::kHours), 4u);
 }
 
 TEST_F(RegistryKeyTest, ReadingFromAMissingKeyCreatesNothing)
@@ -275,13 +275,16 @@ TEST_F(RegistryKeyTest, MalformedEncipheredTextReadsAsMissing)
 
 TEST_F(RegistryKeyTest, FlagsReadAnyNonzeroValueAsOne)
 {
-    EXPECT_EQ(settings::readFlag(settings::kTaskBarIcon, settings::kDefaultTaskBarIcon), 1u);
-    settings::writeDword(settings::kTaskBarIcon, 7);
-    EXPECT_EQ(settings::readFlag(settings::kTaskBarIcon, 0), 1u);
-    settings::writeFlag(settings::kTaskBarIcon, false);
-    EXPECT_EQ(settings::readFlag(settings::kTaskBarIcon, 1), 0u);
-    EXPECT_TRUE(settings::writeFlag(settings::kInternetCheck, true));
-    EXPECT_EQ(settings::readDword(settings::kInternetCheck, 5), 1u) << "flags are written as 0 or 1";
+    CRegistryKey root(HKEY_CURRENT_USER, settings::kRootPath);
+    EXPECT_TRUE(settings::read(settings::kTaskBarIcon)) << "missing: the default";
+    root.writeDword(settings::kTaskBarIcon.name, 7);
+    EXPECT_TRUE(settings::read(settings::kTaskBarIcon));
+    settings::write(settings::kTaskBarIcon, false);
+    EXPECT_FALSE(settings::read(settings::kTaskBarIcon));
+    EXPECT_TRUE(settings::write(settings::kInternetCheck, true));
+    DWORD stored = 5;
+    EXPECT_TRUE(root.readDword(settings::kInternetCheck.name, stored));
+    EXPECT_EQ(stored, 1u) << "flags are written as 0 or 1";
 }
 
 } // namespace

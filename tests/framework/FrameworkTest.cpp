@@ -2,7 +2,6 @@
 
 #include "CApplication.h"
 #include "CWnd.h"
-#include "CChronelApp.h"
 
 #include <gtest/gtest.h>
 
@@ -42,21 +41,6 @@ TEST(CommandLineTest, FrameworkSwitches)
     EXPECT_FALSE(info.embedding) << "--Embedding names a switch \"-Embedding\"";
     info = CCommandLineInfo::parse(std::wstring(100000, L'-') + L" \t\r\n \x7f\x01");
     EXPECT_FALSE(info.startedByCom());
-}
-
-// Chronel's own switches: the whole trimmed line, ignoring case; anything else starts
-// normally.
-TEST(CommandLineTest, ChronelSwitches)
-{
-    using Command = CChronelApp::Command;
-    const std::pair<const wchar_t*, Command> cases[] = {
-        {L"show", Command::Show},          {L"  SHOW \t", Command::Show},     {L"noshow", Command::NoShow},
-        {L"Install", Command::Install},    {L"REMOVE", Command::Remove},      {L"uninstall", Command::Uninstall},
-        {L"show now", Command::Normal},    {L"", Command::Normal},            {L"-show", Command::Normal},
-        {L"RegServer", Command::Normal},   {L"sh\0ow", Command::Normal},      {L"\"show\"", Command::Normal},
-    };
-    for (const auto& [line, command] : cases)
-        EXPECT_EQ(CChronelApp::classify(line), command) << line;
 }
 
 class CProbeWnd : public CWnd {

@@ -57,18 +57,18 @@ TEST_F(CheckScheduleTest, FreshSettingsScheduleADayAheadWithoutChecking)
     CNtpResponder& time = serveTime(5.0);
     const DWORD now = currentTimeSeconds();
     rebuild();
-    EXPECT_EQ(stored(settings::kAutocheck), 1u);
-    EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate)), now + 86400.0, 2.0);
+    EXPECT_EQ(stored(settings::kAutocheck.name), 1u);
+    EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate.name)), now + 86400.0, 2.0);
     EXPECT_EQ(schedule.scheduleInterval(), 60000u);
     EXPECT_FALSE(schedule.fineMode());
     EXPECT_EQ(time.requests(), 0);
-    EXPECT_FALSE(exists(settings::kLastUpdate));
+    EXPECT_FALSE(exists(settings::kLastUpdate.name));
 }
 
 TEST_F(CheckScheduleTest, AutocheckOffRunsNoTimer)
 {
-    writeDword(settings::kAutocheck, 0);
-    writeDword(settings::kNextUpdate, currentTimeSeconds() - 100);
+    writeDword(settings::kAutocheck.name, 0);
+    writeDword(settings::kNextUpdate.name, currentTimeSeconds() - 100);
     CNtpResponder& time = serveTime(5.0);
     rebuild();
     EXPECT_EQ(schedule.scheduleInterval(), 0u);
@@ -80,16 +80,16 @@ TEST_F(CheckScheduleTest, AutocheckOffRunsNoTimer)
 TEST_F(CheckScheduleTest, LastMinuteIsWatchedEverySecond)
 {
     CNtpResponder& time = serveTime(0.0);
-    writeDword(settings::kAutocheck, 1);
-    writeDword(settings::kNextUpdate, currentTimeSeconds() + 30);
+    writeDword(settings::kAutocheck.name, 1);
+    writeDword(settings::kNextUpdate.name, currentTimeSeconds() + 30);
     rebuild();
     EXPECT_EQ(schedule.scheduleInterval(), 1000u);
     EXPECT_TRUE(schedule.fineMode());
 
     const DWORD due = currentTimeSeconds() + 2;
-    writeDword(settings::kNextUpdate, due);
+    writeDword(settings::kNextUpdate.name, due);
     ASSERT_TRUE(CMessageWindow::pumpUntil([&] { return time.requests() > 0; }, 6000));
-    const DWORD last = stored(settings::kLastUpdate);
+    const DWORD last = stored(settings::kLastUpdate.name);
     EXPECT_GE(last, due);
     EXPECT_LE(last, due + 1);
     EXPECT_GE(mainWindow.count(WM_TIMER), 2u);
@@ -98,16 +98,16 @@ TEST_F(CheckScheduleTest, LastMinuteIsWatchedEverySecond)
 // A timer that runs every minute switches to every second once NextUpdate is a minute away.
 TEST_F(CheckScheduleTest, CoarseTickSwitchesToFineMode)
 {
-    writeDword(settings::kAutocheck, 1);
-    writeDword(settings::kNextUpdate, currentTimeSeconds() + 600);
+    writeDword(settings::kAutocheck.name, 1);
+    writeDword(settings::kNextUpdate.name, currentTimeSeconds() + 600);
     rebuild();
     EXPECT_EQ(schedule.scheduleInterval(), 60000u);
-    writeDword(settings::kNextUpdate, currentTimeSeconds() + 45);
+    writeDword(settings::kNextUpdate.name, currentTimeSeconds() + 45);
     schedule.onTimer(IDT_SCHEDULE);
     EXPECT_EQ(schedule.scheduleInterval(), 1000u);
     EXPECT_TRUE(schedule.fineMode());
 
-    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kNextUpdate);
+    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kNextUpdate.name);
     schedule.onTimer(IDT_SCHEDULE);
     EXPECT_EQ(schedule.scheduleInterval(), 0u) << "no NextUpdate: the timer stops";
 }
@@ -117,12 +117,12 @@ TEST_F(CheckScheduleTest, CoarseTickSwitchesToFineMode)
 TEST_F(CheckScheduleTest, OverdueCheckRunsDuringTheRebuild)
 {
     CNtpResponder& time = serveTime(0.2);
-    writeDword(settings::kAutocheck, 1);
-    writeDword(settings::kNextUpdate, currentTimeSeconds() - 3600);
+    writeDword(settings::kAutocheck.name, 1);
+    writeDword(settings::kNextUpdate.name, currentTimeSeconds() - 3600);
     schedule.onAutocheckChanged(1);
     EXPECT_EQ(time.requests(), 1);
-    const DWORD last = stored(settings::kLastUpdate);
-    EXPECT_EQ(stored(settings::kNextUpdate), last + 14400);
+    const DWORD last = stored(settings::kLastUpdate.name);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), last + 14400);
     EXPECT_TRUE(clock.requests.empty()) << "0.2 s is left alone";
     EXPECT_EQ(schedule.scheduleInterval(), 0u);
     rebuild(); // the check posted WM_AUTOCHECK_CHANGED: the new NextUpdate is watched
@@ -132,25 +132,25 @@ TEST_F(CheckScheduleTest, OverdueCheckRunsDuringTheRebuild)
 TEST_F(CheckScheduleTest, DailyUpdateSchedulesADayAfterTheCheck)
 {
     serveTime(0.0);
-    writeDword(settings::kAutocheck, 1);
-    writeDword(settings::kDailyUpdate, 1);
-    writeDword(settings::kHours, 2);
+    writeDword(settings::kAutocheck.name, 1);
+    writeDword(settings::kDailyUpdate.name, 1);
+    writeDword(settings::kHours.name, 2);
     CCheckSchedule::recordCheck(mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kNextUpdate), stored(settings::kLastUpdate) + 86400);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), stored(settings::kLastUpdate.name) + 86400);
 }
 
 // A failed check starts the one-minute retry; a later successful retry stops it.
 TEST_F(CheckScheduleTest, FailedCheckIsRetriedUntilItSucceeds)
 {
     serveNothing();
-    writeDword(settings::kAutocheck, 1);
+    writeDword(settings::kAutocheck.name, 1);
     const DWORD overdue = currentTimeSeconds() - 10;
-    writeDword(settings::kNextUpdate, overdue);
+    writeDword(settings::kNextUpdate.name, overdue);
     rebuild();
     CMessageWindow::pumpFor(100);
     EXPECT_TRUE(schedule.retryRunning());
-    EXPECT_EQ(stored(settings::kNextUpdate), overdue) << "a failed check leaves NextUpdate";
-    EXPECT_FALSE(exists(settings::kLastUpdate));
+    EXPECT_EQ(stored(settings::kNextUpdate.name), overdue) << "a failed check leaves NextUpdate";
+    EXPECT_FALSE(exists(settings::kLastUpdate.name));
 
     // The next tick fails again: the retry goes on.
     schedule.onTimer(IDT_RETRY);
@@ -161,66 +161,66 @@ TEST_F(CheckScheduleTest, FailedCheckIsRetriedUntilItSucceeds)
     schedule.onTimer(IDT_RETRY);
     CMessageWindow::pumpFor(50);
     EXPECT_FALSE(schedule.retryRunning());
-    EXPECT_TRUE(exists(settings::kLastUpdate));
+    EXPECT_TRUE(exists(settings::kLastUpdate.name));
 }
 
 TEST_F(CheckScheduleTest, SettersRescheduleFromTheLastCheck)
 {
     const DWORD last = currentTimeSeconds() - 1000;
-    writeDword(settings::kLastUpdate, last);
-    writeDword(settings::kAutocheck, 1);
+    writeDword(settings::kLastUpdate.name, last);
+    writeDword(settings::kAutocheck.name, 1);
 
-    CCheckSchedule::setDailyUpdate(false, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kDailyUpdate), 0u);
-    EXPECT_EQ(stored(settings::kNextUpdate), last + 4 * 3600);
+    schedule.setDailyUpdate(false);
+    EXPECT_EQ(stored(settings::kDailyUpdate.name), 0u);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), last + 4 * 3600);
 
-    CCheckSchedule::setHours(6, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kNextUpdate), last + 6 * 3600);
+    schedule.setHours(6);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), last + 6 * 3600);
 
-    CCheckSchedule::setHours(0, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kHours), 1u) << "at least one hour";
-    EXPECT_EQ(stored(settings::kNextUpdate), last + 3600);
+    schedule.setHours(0);
+    EXPECT_EQ(stored(settings::kHours.name), 1u) << "at least one hour";
+    EXPECT_EQ(stored(settings::kNextUpdate.name), last + 3600);
 
-    CCheckSchedule::setDailyUpdate(true, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kNextUpdate), last + 86400);
+    schedule.setDailyUpdate(true);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), last + 86400);
 
     // A missing DailyUpdate counts as on for the setters.
-    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kDailyUpdate);
-    CCheckSchedule::setHours(3, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kNextUpdate), last + 86400);
+    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kDailyUpdate.name);
+    schedule.setHours(3);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), last + 86400);
 
     // With automatic checks off, or checking at the next start, NextUpdate stays.
-    writeDword(settings::kNextUpdate, 12345);
-    CCheckSchedule::setAutocheck(false, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kAutocheck), 0u);
-    CCheckSchedule::setHours(5, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kNextUpdate), 12345u);
-    writeDword(settings::kAutocheck, 1);
-    writeDword(settings::kExitOnCheck, 1);
-    CCheckSchedule::setDailyUpdate(false, mainWindow.hwnd());
-    EXPECT_EQ(stored(settings::kNextUpdate), 12345u);
+    writeDword(settings::kNextUpdate.name, 12345);
+    schedule.setAutocheck(false);
+    EXPECT_EQ(stored(settings::kAutocheck.name), 0u);
+    schedule.setHours(5);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), 12345u);
+    writeDword(settings::kAutocheck.name, 1);
+    writeDword(settings::kExitOnCheck.name, 1);
+    schedule.setDailyUpdate(false);
+    EXPECT_EQ(stored(settings::kNextUpdate.name), 12345u);
 
     // Without a last check the base is now.
-    writeDword(settings::kExitOnCheck, 0);
-    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kLastUpdate);
+    writeDword(settings::kExitOnCheck.name, 0);
+    CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).deleteValue(settings::kLastUpdate.name);
     const DWORD now = currentTimeSeconds();
-    CCheckSchedule::setHours(2, mainWindow.hwnd());
-    EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate)), now + 7200.0, 2.0);
+    schedule.setHours(2);
+    EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate.name)), now + 7200.0, 2.0);
 }
 
 TEST_F(CheckScheduleTest, ExitOnCheckMeansTheNextStart)
 {
     const DWORD now = currentTimeSeconds();
-    CCheckSchedule::setExitOnCheck(true, mainWindow.hwnd());
+    schedule.setExitOnCheck(true);
     EXPECT_EQ(CCheckSchedule::nextCheckText(), L"On next application start");
-    EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate)), now + 86400.0, 2.0);
+    EXPECT_NEAR(static_cast<double>(stored(settings::kNextUpdate.name)), now + 86400.0, 2.0);
     std::wstring run;
     ASSERT_TRUE(CRegistryKey(HKEY_CURRENT_USER, kRunKeyPath).readString(kRunValueName, run));
     EXPECT_EQ(run, runEntryText(false) + L" noShow");
     EXPECT_EQ(run.front(), L'"');
 
-    CCheckSchedule::setExitOnCheck(false, mainWindow.hwnd());
-    EXPECT_EQ(CCheckSchedule::nextCheckText(), formatLocalDateTime(stored(settings::kNextUpdate)));
+    schedule.setExitOnCheck(false);
+    EXPECT_EQ(CCheckSchedule::nextCheckText(), formatLocalDateTime(stored(settings::kNextUpdate.name)));
     ASSERT_TRUE(CRegistryKey(HKEY_CURRENT_USER, kRunKeyPath).readString(kRunValueName, run));
     EXPECT_EQ(run.find(L"noShow"), std::wstring::npos);
 }
@@ -229,12 +229,12 @@ TEST_F(CheckScheduleTest, Texts)
 {
     EXPECT_EQ(CCheckSchedule::lastCheckText(), L"No Updates Made");
     EXPECT_EQ(CCheckSchedule::nextCheckText(), L"");
-    writeDword(settings::kLastUpdate, 1796910330); // 2026-12-10 13:45:30 UTC
+    writeDword(settings::kLastUpdate.name, 1796910330); // 2026-12-10 13:45:30 UTC
     const std::wstring last = CCheckSchedule::lastCheckText();
     EXPECT_NE(last.find(L"2026"), std::wstring::npos) << last;
     EXPECT_NE(last.find(L":45:30"), std::wstring::npos) << last;
 
-    const std::wstring explanation = CCheckSchedule::internetCheckText(L"Chronel Test");
+    const std::wstring explanation = CConnectivityTest::explanation(L"Chronel Test");
     EXPECT_EQ(explanation.rfind(L"If you connect to the Internet via a modem, we assumed that you do not want "
                                 L"Chronel Test provoking an Internet connection just to check your clock.",
                                 0),
@@ -281,7 +281,7 @@ TEST_F(ConnectivityTestTest, LoopbackAnswersTheEcho)
 
 TEST_F(ConnectivityTestTest, SwitchedOffSendsNoEcho)
 {
-    settings::writeDword(settings::kInternetCheck, 0);
+    settings::write(settings::kInternetCheck, 0);
     CConnectivityTest test;
     test.setHosts(CConnectivityTest::makeHosts(L"240.0.0.1", L"240.0.0.2", L"240.0.0.3"));
     EXPECT_TRUE(test.isOnline());
@@ -318,7 +318,7 @@ TEST_F(CheckScheduleTest, OfflineCheckAsksNoTimeServer)
     EXPECT_FALSE(fresh.checkAndCorrect());
     EXPECT_EQ(time.requests(), 0);
     EXPECT_EQ(fresh.connectivityTest().pingCount(), 3);
-    settings::writeDword(settings::kInternetCheck, 0);
+    settings::write(settings::kInternetCheck, 0);
     EXPECT_TRUE(fresh.checkAndCorrect());
     EXPECT_EQ(time.requests(), 1);
     EXPECT_EQ(fresh.connectivityTest().pingCount(), 3);

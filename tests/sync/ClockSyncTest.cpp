@@ -8,159 +8,20 @@ namespace {
 
 using ClockSyncTest = SyncTestFixture;
 
-TEST(CorrectionTextTest, Examples)
-{
-    const std::pair<double, const wchar_t*> cases[] = {
-        {3725.4, L"1hr, 2mins, 5.4s"},
-        {90061, L"1 day, 1hr, 1min, 1.0s"},
-        {120, L"2mins"},
-        {0.4, L"accurate"},
-        {-0.999, L"accurate"},
-        {1.0, L"1.0s"},
-        {-1.0, L"1.0s"},
-        {-4.0, L"4.0s"},
-        {172800, L"2 days"},
-        {7260.5, L"2hrs, 1min, 0.5s"},
-        {3600, L"1hr"},
-    };
-    for (const auto& [offset, text] : cases)
-        EXPECT_EQ(CClockSync::correctionText(offset), text) << offset;
-}
-
-TEST_F(ClockSyncTest, MeanAndCountFollowEachCorrection)
-{
-    writeDword(settings::kCorrectionCount, 3);
-    settings::writeString(settings::kMeanCorrection, L"2.00");
-    sync.logCorrection(-4.0);
-    DWORD count = 0;
-    ASSERT_TRUE(readDword(settings::kCorrectionCount, count));
-    EXPECT_EQ(count, 4u);
-    EXPECT_EQ(readString(settings::kMeanCorrection), L"2.50");
-    const auto entries = logEntries();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_NE(entries[0].find(L"#4.0s slow"), std::wstring::npos) << entries[0];
-    EXPECT_EQ(entries[0].find(L"#"), entries[0].rfind(L"#"));
-}
-
-// A mean that is not a number, or not text at all, counts as 0.
-TEST_F(ClockSyncTest, UnreadableMeanCountsAsZero)
-{
-    for (const wchar_t* stored : {L"abc", L"2.5kg", L"", L"-3", L"nan"}) {
-        writeDword(settings::kCorrectionCount, 1);
-        settings::writeString(settings::kMeanCorrection, stored);
-        sync.logCorrection(3.0);
-        EXPECT_EQ(readString(settings::kMeanCorrection), L"1.50") << stored;
-    }
-    writeDword(settings::kCorrectionCount, 1);
-    writeDword(settings::kMeanCorrection, 7);
-    sync.logCorrection(3.0);
-    EXPECT_EQ(readString(settings::kMeanCorrection), L"1.50");
-}
-
-TEST_F(ClockSyncTest, LogMaxSizeKeepsTheNewestEntries)
-{
-    CRegistryKey logs(HKEY_CURRENT_USER, settings::kLogsPath);
-    logs.writeString(L"1700000100", L"old#1.0s fast");
-    logs.writeString(L"1700000200", L"middle#2.0s fast");
-    writeDword(settings::kCorrectionCount, 2);
-    writeDword(settings::kLogMaxSize, 2);
-    sync.logCorrection(5.0);
-    const auto entries = logEntries();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0], L"middle#2.0s fast");
-    EXPECT_NE(entries[1].find(L"#5.0s fast"), std::wstring::npos);
-    DWORD count = 0;
-    readDword(settings::kCorrectionCount, count);
-    EXPECT_EQ(count, 2u);
-}
-
-TEST_F(ClockSyncTest, LimitLogWithoutASizeEmptiesTheLog)
-{
-    CRegistryKey logs(HKEY_CURRENT_USER, settings::kLogsPath);
-    logs.writeString(L"1700000100", L"a#1.0s fast");
-    logs.writeString(L"1700000200", L"b#2.0s fast");
-    writeDword(settings::kLimitLog, 1);
-    sync.trimLog();
-    EXPECT_TRUE(logEntries().empty());
-    DWORD count = 9;
-    readDword(settings::kCorrectionCount, count);
-    EXPECT_EQ(count, 0u);
-
-    // Neither limit set: nothing is trimmed, the count is not touched.
-    writeDword(settings::kLimitLog, 0);
-    logs.writeString(L"1700000300", L"c#3.0s fast");
-    sync.trimLog();
-    EXPECT_EQ(logEntries().size(), 1u);
-    readDword(settings::kCorrectionCount, count);
-    EXPECT_EQ(count, 0u);
-}
-
-// Values of other types in the Logs key are no log entries: they are neither counted nor
-// deleted, and trimming stops when no entry is left to delete.
-TEST_F(ClockSyncTest, TrimmingCountsOnlyTextEntries)
-{
-    CRegistryKey logs(HKEY_CURRENT_USER, settings::kLogsPath);
-    logs.writeString(L"1700000100", L"a#1.0s fast");
-    logs.writeDword(L"1700000150", 1);
-    logs.writeString(L"1700000200", L"b#2.0s fast");
-    logs.writeBinary(L"1700000250", "xy", 2);
-    logs.writeString(L"1700000300", L"c#3.0s fast");
-    writeDword(settings::kLogMaxSize, 1);
-    sync.trimLog();
-    EXPECT_EQ(logEntries(), std::vector<std::wstring>{L"c#3.0s fast"});
-    EXPECT_EQ(logs.countValues(), 3u) << "the DWORD and binary values stay";
-    DWORD count = 0;
-    readDword(settings::kCorrectionCount, count);
-    EXPECT_EQ(count, 1u);
-}
-
-TEST_F(ClockSyncTest, HistoryDisplayAndClearing)
-{
-    EXPECT_EQ(CClockSync::meanCorrectionText(), L"0s");
-    EXPECT_EQ(CClockSync::correctionCountText(), L"0");
-    CRegistryKey logs(HKEY_CURRENT_USER, settings::kLogsPath);
-    logs.writeString(L"1700000100", L"12/1/2026 10:00:00 AM#1.0s fast");
-    logs.writeDword(L"1700000150", 5);
-    logs.writeString(L"1700000200", L"12/2/2026 11:00:00 AM#2mins, 3.0s slow");
-    logs.writeString(L"1700000300", L"no hash here");
-    writeDword(settings::kCorrectionCount, 2);
-    settings::writeString(settings::kMeanCorrection, L"2.25");
-
-    EXPECT_EQ(CClockSync::correctionCountText(), L"2");
-    EXPECT_EQ(CClockSync::meanCorrectionText(), L"2.25s");
-    std::wstring entry, time, correction;
-    ASSERT_TRUE(CClockSync::logEntry(2, entry));
-    CClockSync::splitLogEntry(entry, time, correction);
-    EXPECT_EQ(time, L"12/2/2026 11:00:00 AM");
-    EXPECT_EQ(correction, L"2mins, 3.0s slow");
-    EXPECT_FALSE(CClockSync::logEntry(3, entry)) << "past CorrectionCount";
-    EXPECT_FALSE(CClockSync::logEntry(0, entry));
-    CClockSync::splitLogEntry(L"no hash here", time, correction);
-    EXPECT_EQ(time, L"no hash here");
-    EXPECT_EQ(correction, L"");
-
-    sync.clearHistory();
-    EXPECT_EQ(logs.countValues(), 0u);
-    HKEY key;
-    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, settings::kLogsPath, 0, KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(CClockSync::correctionCountText(), L"0");
-    EXPECT_EQ(readString(settings::kMeanCorrection), L"0");
-}
-
 TEST_F(ClockSyncTest, SmallOffsetRecordsTheCheckWithoutTouchingTheClock)
 {
-    writeDword(settings::kAutocheck, 1);
+    writeDword(settings::kAutocheck.name, 1);
     sync.setLastSample(sampleWithOffset(0.6));
     const DWORD before = currentTimeSeconds();
     EXPECT_TRUE(sync.applyCorrection());
     EXPECT_TRUE(clock.requests.empty());
     DWORD last = 0;
-    ASSERT_TRUE(readDword(settings::kLastUpdate, last));
+    ASSERT_TRUE(readDword(settings::kLastUpdate.name, last));
     EXPECT_GE(last, before);
     EXPECT_LE(last, before + 2);
     EXPECT_TRUE(logEntries().empty());
     DWORD count = 0;
-    EXPECT_FALSE(readDword(settings::kCorrectionCount, count));
+    EXPECT_FALSE(readDword(settings::kCorrectionCount.name, count));
 }
 
 TEST_F(ClockSyncTest, SlowClockIsSetForwardAndLogged)
@@ -176,8 +37,8 @@ TEST_F(ClockSyncTest, SlowClockIsSetForwardAndLogged)
     EXPECT_GT(hash, 0u) << "the date and time come first";
     EXPECT_EQ(entries[0].substr(hash), L"#1.0s slow");
     DWORD last = 0;
-    EXPECT_TRUE(readDword(settings::kLastUpdate, last));
-    EXPECT_EQ(readString(settings::kMeanCorrection), L"1.00");
+    EXPECT_TRUE(readDword(settings::kLastUpdate.name, last));
+    EXPECT_EQ(readString(settings::kMeanCorrection.name), L"1.00");
 
     // The busy notice reached the main window first.
     CMessageWindow::pumpFor(50);
@@ -199,7 +60,7 @@ TEST_F(ClockSyncTest, RefusedClockWritesNothingAndSaysWhy)
               L"Chronel Test was unable to correct your clock.  It is likely that you have insufficient privileges.  "
               L"Please check with your network administrator.");
     DWORD last = 0;
-    EXPECT_FALSE(readDword(settings::kLastUpdate, last));
+    EXPECT_FALSE(readDword(settings::kLastUpdate.name, last));
     EXPECT_TRUE(logEntries().empty());
     EXPECT_TRUE(sync.lastSample().hasResult()) << "the sample is kept";
 }
@@ -216,7 +77,7 @@ TEST_F(ClockSyncTest, RealClockRefusalTakesTheSamePath)
     EXPECT_FALSE(real.applyCorrection());
     EXPECT_EQ(notify.count(WM_CLOCK_SET_FAILED), 1u);
     DWORD last = 0;
-    EXPECT_FALSE(readDword(settings::kLastUpdate, last));
+    EXPECT_FALSE(readDword(settings::kLastUpdate.name, last));
     EXPECT_TRUE(logEntries().empty());
 }
 
@@ -318,8 +179,8 @@ TEST_F(ClockSyncTest, CheckWhileAWorkerRunsStartsNoSecondThread)
 TEST_F(ClockSyncTest, ProgressNamesTheNextServer)
 {
     serveTime(2.0);
-    settings::writeString(L"Server1", L"no-such-host.invalid");
-    settings::writeString(L"Server2", L"127.0.0.1");
+    settings::write(settings::server(1), L"no-such-host.invalid");
+    settings::write(settings::server(2), L"127.0.0.1");
     sync.startCheck(notify.hwnd());
     ASSERT_TRUE(CMessageWindow::pumpUntil([&] { return results.size() == 1; }, 10000));
     const auto progress = notify.messagesOf(WM_SYNC_PROGRESS);

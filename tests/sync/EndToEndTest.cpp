@@ -20,7 +20,7 @@ TEST_F(EndToEndTest, ShiftedServerCorrectsTheClock)
     ASSERT_NE(port, 0) << "VELMORA_NTP_SHIFTED_PORT is not set: run the tests through scripts/test";
     ASSERT_GT(shift, 60.0);
 
-    writeDword(settings::kAutocheck, 1);
+    writeDword(settings::kAutocheck.name, 1);
     useServer(L"127.0.0.1", port);
 
     const DWORD before = currentTimeSeconds();
@@ -29,17 +29,17 @@ TEST_F(EndToEndTest, ShiftedServerCorrectsTheClock)
     EXPECT_NEAR(clock.correctionOf(0), shift, offsetTolerance(sync.lastSample()));
 
     DWORD last = 0, next = 0;
-    ASSERT_TRUE(readDword(settings::kLastUpdate, last));
-    ASSERT_TRUE(readDword(settings::kNextUpdate, next));
+    ASSERT_TRUE(readDword(settings::kLastUpdate.name, last));
+    ASSERT_TRUE(readDword(settings::kNextUpdate.name, next));
     EXPECT_GE(last, before);
     EXPECT_LE(last, before + 2);
     EXPECT_EQ(next, last + 14400);
 
     const auto entries = logEntries();
     ASSERT_EQ(entries.size(), 1u);
-    const std::wstring expected = L"#" + CClockSync::correctionText(-shift) + L" slow";
+    const std::wstring expected = L"#" + CCorrectionHistory::correctionText(-shift) + L" slow";
     EXPECT_EQ(entries[0].substr(entries[0].find(L'#')), expected);
-    EXPECT_EQ(CClockSync::correctionCountText(), L"1");
+    EXPECT_EQ(CCorrectionHistory().countText(), L"1");
 }
 
 } // namespace

@@ -17,7 +17,7 @@ class ServerListTest : public CSuiteRegistryTest {
 protected:
     static void setServer(int k, const std::wstring& text)
     {
-        CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).writeString(settings::serverValueName(k).c_str(), text);
+        CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).writeString(settings::server(k).name, text);
     }
     static Servers build()
     {
@@ -82,7 +82,7 @@ TEST_F(ServerListTest, AllMissingWritesTheDefaults)
     CRegistryKey key(HKEY_CURRENT_USER, settings::kRootPath);
     for (int k = 1; k <= 5; ++k) {
         std::wstring stored;
-        ASSERT_TRUE(key.readString(settings::serverValueName(k).c_str(), stored));
+        ASSERT_TRUE(key.readString(settings::server(k).name, stored));
         EXPECT_EQ(stored, kDefaultTimeServers[k - 1].hostName);
     }
     // Once written, the names lead to the substitute addresses.

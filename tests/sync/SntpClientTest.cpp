@@ -21,7 +21,7 @@ class SntpClientTest : public CSuiteRegistryTest {
 protected:
     static void setServer(int k, const std::wstring& text)
     {
-        CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).writeString(settings::serverValueName(k).c_str(), text);
+        CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).writeString(settings::server(k).name, text);
     }
 
     // Answers every request with the good reply of a server `lag` ahead of this machine

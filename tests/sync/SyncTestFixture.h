@@ -52,7 +52,7 @@ protected:
 
     void useServer(const wchar_t* host, unsigned short port)
     {
-        settings::writeString(L"Server1", host);
+        settings::write(settings::server(1), host);
         sync.setPort(port);
     }
 
@@ -61,7 +61,10 @@ protected:
     // millisecond resolution of the stamps on both sides.
     static double offsetTolerance(const SntpSample& sample) { return sample.delay + 0.005; }
 
-    static void writeDword(const wchar_t* name, DWORD value) { settings::writeDword(name, value); }
+    static void writeDword(const wchar_t* name, DWORD value)
+    {
+        CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).writeDword(name, value);
+    }
     static bool readDword(const wchar_t* name, DWORD& value)
     {
         return CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readDword(name, value);

@@ -68,18 +68,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TrayIconDisplayTest, TaskBarIconSettingDecidesWhetherTheIconIsShown)
 {
-    settings::writeFlag(settings::kTaskBarIcon, false);
+    settings::write(settings::kTaskBarIcon, false);
     CTrayTestHost host;
     ASSERT_TRUE(host.create());
     EXPECT_FALSE(host.tray.isAdded());
     EXPECT_FALSE(shellHasIcon(host.hwnd(), ID_TRAY_ICON));
 
     EXPECT_TRUE(host.tray.setTaskBarIcon(true));
-    EXPECT_EQ(settings::readDword(settings::kTaskBarIcon, 7), 1u);
+    EXPECT_EQ(settings::stored(settings::kTaskBarIcon), 1u);
     EXPECT_TRUE(shellHasIcon(host.hwnd(), ID_TRAY_ICON));
 
     EXPECT_TRUE(host.tray.setTaskBarIcon(false));
-    EXPECT_EQ(settings::readDword(settings::kTaskBarIcon, 7), 0u);
+    EXPECT_EQ(settings::stored(settings::kTaskBarIcon), 0u);
     EXPECT_FALSE(shellHasIcon(host.hwnd(), ID_TRAY_ICON));
     // Nothing to restore once the icon is gone.
     EXPECT_FALSE(host.tray.restoreImage());

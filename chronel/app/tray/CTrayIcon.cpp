@@ -1,6 +1,7 @@
 #include "CTrayIcon.h"
 #include "CModule.h"
 
+#include "CWindowsVersion.h"
 #include "ChronelSettings.h"
 #include "resource.h"
 
@@ -27,16 +28,9 @@ std::wstring replaceAmpersands(const std::wstring& text, const wchar_t* replacem
     return result;
 }
 
-bool majorVersionAtLeast5()
-{
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExW(&version) && version.dwMajorVersion >= 5;
-}
-
 } // namespace
 
-CTrayIcon::CTrayIcon(ITrayIconHost& host) : m_host(host), m_refreshOnMouseMove(majorVersionAtLeast5()) {}
+CTrayIcon::CTrayIcon(ITrayIconHost& host) : m_host(host), m_refreshOnMouseMove(CWindowsVersion::majorVersion() >= 5) {}
 
 CTrayIcon::~CTrayIcon() { remove(); }
 
@@ -67,9 +61,15 @@ NOTIFYICONDATAW CTrayIcon::notifyData(UINT flags) const
     return data;
 }
 
+bool CTrayIcon::enabled() { return settings::read(settings::kTaskBarIcon); }
+
+bool CTrayIcon::showDateInTooltip() { return settings::read(settings::kShowDateInTooltip); }
+
+void CTrayIcon::setShowDateInTooltip(bool on) { settings::write(settings::kShowDateInTooltip, on); }
+
 bool CTrayIcon::addIfEnabled()
 {
-    if (settings::readFlag(settings::kTaskBarIcon, settings::kDefaultTaskBarIcon) == 0)
+    if (!enabled())
         return false;
     return add();
 }
@@ -108,7 +108,7 @@ void CTrayIcon::remove()
 
 bool CTrayIcon::setTaskBarIcon(bool shown)
 {
-    settings::writeFlag(settings::kTaskBarIcon, shown);
+    settings::write(settings::kTaskBarIcon, shown);
     if (shown)
         return add();
     remove();

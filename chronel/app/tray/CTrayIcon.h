@@ -29,6 +29,12 @@ public:
     // TaskBarIcon changed through the automation object: store it, then add or remove the icon.
     bool setTaskBarIcon(bool shown);
 
+    // TaskBarIcon and ShowDateInTooltip as stored; the date setting is only kept for the
+    // pages, the tooltip does not depend on it.
+    static bool enabled();
+    static bool showDateInTooltip();
+    static void setShowDateInTooltip(bool on);
+
     // Puts the icon's own image back after the locator showed its probe in its place.
     bool restoreImage();
     bool refreshTooltip();
