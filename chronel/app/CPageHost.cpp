@@ -151,6 +151,8 @@ void CPageHost::showSample(LPARAM lParam)
 
 void CPageHost::showFailure(const wchar_t* text)
 {
+    // The failed check dropped the sample: the refresh must not bring its time back.
+    m_display.hasResult = false;
     m_display.serverTime = loadString(IDS_UNKNOWN);
     m_display.serverDate = loadString(IDS_UNABLE_TO_CONNECT);
     m_display.status = text ? text : L"";
@@ -188,6 +190,9 @@ void CPageHost::onTimeChange()
         PostMessageW(hwnd(), WM_SYNC_RESULT, 0, reinterpret_cast<LPARAM>(m_app.sync().lastSamplePointer()));
         return;
     }
+    // Someone else set the clock: the old offset says nothing any more, so the server's time
+    // waits for the fresh check.
+    m_display.hasResult = false;
     m_display.serverDate.clear();
     m_display.status.clear();
     m_display.serverTime = loadString(IDS_READING);

@@ -154,6 +154,34 @@ TEST_F(PageHostTest, FailureProgressAndRefusal)
 
 // A correction asked for through operation 1: the clock is set, the system reports the time
 // change, and the page then shows the clock as accurate with the sample's offset zeroed.
+// After a failed check, or a change of the clock by someone else, the old sample is no
+// server time: the refresh ticks leave "Unknown" and "Reading..." standing.
+TEST_F(PageHostTest, TheRefreshDoesNotBringAStaleServerTimeBack)
+{
+    const wchar_t* failure = L"Time updates require an Internet connection.";
+    deliverSample(2.0);
+    SendMessageW(page, WM_TIMER, IDT_PAGE_REFRESH, 0);
+    EXPECT_NE(shown().serverTime, L"Unknown");
+    SendMessageW(page, WM_SYNC_FAILED, 0, reinterpret_cast<LPARAM>(failure));
+    SendMessageW(page, WM_TIMER, IDT_PAGE_REFRESH, 0);
+    EXPECT_EQ(shown().serverTime, L"Unknown");
+    EXPECT_EQ(shown().serverDate, L"(Unable to connect to Internet)");
+
+    deliverSample(2.0);
+    SendMessageW(page, WM_TIMECHANGE, 0, 0);
+    SendMessageW(page, WM_TIMER, IDT_PAGE_REFRESH, 0);
+    EXPECT_EQ(shown().serverTime, L"Reading...");
+    EXPECT_EQ(shown().serverDate, L"");
+    // The check the time change started fails here; let it end before the page goes.
+    ASSERT_TRUE(CMessageWindow::pumpUntil([&] { return !app->sync().workerRunning(); }, 10000));
+
+    // A correction keeps the sample: the server's time comes back on the next tick.
+    deliverSample(0.4);
+    SendMessageW(page, WM_CORRECT_NOW, 0, 0);
+    SendMessageW(page, WM_TIMER, IDT_PAGE_REFRESH, 0);
+    EXPECT_EQ(shown().serverTime, shown().localTime);
+}
+
 TEST_F(PageHostTest, CorrectNowEndsWithTheOffsetZeroed)
 {
     deliverSample(-5.0);
