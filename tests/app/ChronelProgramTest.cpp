@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -261,6 +262,26 @@ TEST_F(ChronelProgramTest, RegServerRegistersTheTypeLibraryForItsPlatform)
     ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
     EXPECT_EQ(attributes->syskind, win64 ? SYS_WIN64 : SYS_WIN32);
     library->ReleaseTLibAttr(attributes);
+}
+
+// The program's version resource, as GetFileVersionInfo reads it.
+TEST_F(ChronelProgramTest, CarriesItsVersionResource)
+{
+    const std::wstring path = chronelPath();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << GetLastError();
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 1u);
+    wchar_t* name = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\OriginalFilename",
+                               reinterpret_cast<void**>(&name), &length));
+    EXPECT_STREQ(name, L"Chronel.exe");
 }
 
 // A script client creates the automation object: COM starts Chronel as a local server, the
