@@ -169,6 +169,35 @@ ntp_server_stop() {
   NTP_SERVER_PIDS=
 }
 
+# http_server_start <root>: the update tests' loopback HTTP server (python3) serving the new,
+# empty folder <root> on a free port of 127.0.0.1. Exports VELMORA_HTTP_PORT and
+# VELMORA_HTTP_ROOT; http_server_stop ends it.
+http_server_start() {
+  local root=$1 ready=$1.port i
+  rm -rf "$root" "$ready"
+  mkdir -p "$root"
+  python3 "$VELMORA_ROOT/tests/update/update_server.py" 0 "$root" "$ready" </dev/null >"$root.log" 2>&1 &
+  HTTP_SERVER_PID=$!
+  for i in $(seq 100); do
+    [ -s "$ready" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$ready" ]; then
+    echo "the update tests' HTTP server did not start (see $root.log)" >&2
+    return 1
+  fi
+  VELMORA_HTTP_PORT=$(cat "$ready")
+  VELMORA_HTTP_ROOT=$root
+  export VELMORA_HTTP_PORT VELMORA_HTTP_ROOT
+}
+
+http_server_stop() {
+  if [ -n "${HTTP_SERVER_PID:-}" ]; then
+    kill "$HTTP_SERVER_PID" 2>/dev/null || true
+  fi
+  HTTP_SERVER_PID=
+}
+
 # --- Display phase: programs that need a real screen and the taskbar's notification area ---
 
 # The Wine desktop the display phase runs in. The desktop named "shell" shows a taskbar with

@@ -32,9 +32,10 @@ const ComClassEntry kClasses[] = {{&CLSID_ChronelProxyObj, &CChronelProxyObj::cr
 } // namespace
 
 CChronelApp::CChronelApp(IClockSetter& clock)
-    : m_clock(clock), m_sync(std::make_unique<CClockSync>(clock)), m_schedule(*m_sync),
-      m_components(CModule::path())
+    : m_clock(clock), m_update(std::make_shared<UpdateParts>()), m_sync(std::make_unique<CClockSync>(clock)),
+      m_schedule(*m_sync), m_components(CModule::path())
 {
+    m_sync->setUpdateCheck([update = m_update] { update->check.run(); });
     m_exitOnCheck = settings::read(settings::kExitOnCheck);
     m_autocheck = settings::read(settings::kAutocheck);
     setDisplayName(readDisplayName());
@@ -56,6 +57,7 @@ void CChronelApp::setDisplayName(const std::wstring& name)
 {
     m_displayName = name;
     m_sync->setDisplayName(name);
+    m_update->check.setTitle(name);
 }
 
 std::wstring CChronelApp::readDisplayName()
@@ -97,6 +99,7 @@ bool CChronelApp::createMainWindow()
         return false;
     }
     setMainWindow(m_mainWnd->hwnd());
+    m_update->check.setMainWindow(m_mainWnd->hwnd());
     return true;
 }
 

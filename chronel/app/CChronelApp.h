@@ -11,6 +11,8 @@
 #include "CSingleInstance.h"
 #include "CSuiteComponents.h"
 #include "CTimeServers.h"
+#include "CUpdateCheck.h"
+#include "CWinTrustVerifier.h"
 #include "ComPtr.h"
 #include "ComTypes.h"
 #include "IClockSetter.h"
@@ -68,7 +70,15 @@ private:
     bool runSwitch(CChronelCommandLine::Command command);
     void handToRunningInstance();
 
+    // The update check runs on the clock check's worker; it is shared with that worker so that
+    // a worker still running at exit never uses a destroyed check.
+    struct UpdateParts {
+        CWinTrustVerifier trust;
+        CUpdateCheck check{trust};
+    };
+
     IClockSetter& m_clock;
+    std::shared_ptr<UpdateParts> m_update;
     std::unique_ptr<CClockSync> m_sync;
     CCheckSchedule m_schedule;
     CTimeServers m_servers;

@@ -1,5 +1,6 @@
 #include "CChronelProxyObj.h"
 
+#include "AboutText.h"
 #include "CChronelApp.h"
 #include "CComServer.h"
 #include "CConnectivityTest.h"
@@ -215,7 +216,14 @@ HRESULT CChronelProxyObj::ConnectVault(LONG* exists) { return answerNumber(exist
 HRESULT CChronelProxyObj::IsProductPresent(LONG* flag) { return answerNumber(flag, [] { return settings::productPresent(); }); }
 HRESULT CChronelProxyObj::GetReserved(LONG* n) { return answerNumber(n, [] { return 0; }); }
 
-// --- Time zones, the zone bar, reminders, timers and the update: E_NOTIMPL ------------------
+// --- About ------------------------------------------------------------------------------------
+
+HRESULT CChronelProxyObj::GetAboutHtml(BSTR* text)
+{
+    return answerText(text, [&] { return abouttext::html(m_app.displayName()); });
+}
+
+// --- Time zones, the zone bar, reminders and timers: E_NOTIMPL ------------------
 
 HRESULT CChronelProxyObj::GetTimerCount(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetTimerText(LONG, BSTR*) { return E_NOTIMPL; }
@@ -230,7 +238,6 @@ HRESULT CChronelProxyObj::FireReminder(LONG) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::AddZone(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::DeleteZone(LONG) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::EditZone(BSTR, LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetAboutHtml(BSTR*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::IsBarShown(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::IsZoneInBar(LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetAtThisLocation(BSTR, LONG, LONG*) { return E_NOTIMPL; }

@@ -123,6 +123,14 @@ LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_EXIT:
         exitSequence();
         return 0;
+    case WM_UPDATE_OFFER:
+        return m_updateUi.offer(hwnd());
+    case WM_DOWNLOAD_PROGRESS:
+        m_updateUi.onProgress(hwnd(), wParam);
+        return 0;
+    case WM_DOWNLOAD_FINISHED:
+        m_updateUi.onFinished();
+        return 0;
     case WM_TIMER:
         if (wParam == IDT_REMINDERS)
             onReminderTick();

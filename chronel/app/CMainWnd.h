@@ -7,6 +7,7 @@
 #include "CCheckSchedule.h"
 #include "CTrayIcon.h"
 #include "CTrayIconLocator.h"
+#include "CUpdateUi.h"
 #include "CWnd.h"
 #include "ITrayIconHost.h"
 
@@ -58,6 +59,7 @@ private:
     CCheckSchedule& m_schedule; // the application's; its timers are this window's
     CTrayIcon m_tray;
     CTrayIconLocator m_locator;
+    CUpdateUi m_updateUi;
     CBalloonRequestHandler m_balloons;
     std::unique_ptr<CPageHost> m_pageHost;
     UINT m_dispSettingsMessage = 0;

@@ -73,3 +73,18 @@
 // The notification-area icon's identifier and the balloon's display-time timer.
 #define ID_TRAY_ICON 256
 #define IDT_BALLOON_CLOSE 1
+
+// The update: the offer asked of the main window (answered IDOK or IDCANCEL) and the end of a
+// download, posted after the last WM_DOWNLOAD_PROGRESS.
+#define WM_UPDATE_OFFER 0x49A
+#define WM_DOWNLOAD_FINISHED 0x49B
+#define IDD_APP_UPDATE 139
+#define IDD_DOWNLOAD_PROGRESS 190
+#define IDC_UPDATE_TEXT 1001
+#define IDC_UPDATE_QUESTION 1002
+#define IDC_DOWNLOAD_BAR 1003
+#define IDC_DOWNLOAD_TEXT 1004
+#define IDS_ABOUT_DEFAULT 32800
+#define IDS_PRODUCT_PAGE 32801
+#define IDS_UPDATE_SERVER 32840
+#define IDS_DOWNLOADING 32841

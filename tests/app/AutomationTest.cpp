@@ -208,7 +208,13 @@ TEST_F(AutomationTest, TextsProductFlagAndTheOperationsAnsweringNotImplemented)
     EXPECT_EQ(o->GetZoneCount(&number), E_NOTIMPL);
     EXPECT_EQ(o->GetReminderCount(&number), E_NOTIMPL);
     EXPECT_EQ(o->GetTimerCount(&number), E_NOTIMPL);
-    EXPECT_EQ(o->GetAboutHtml(&text), E_NOTIMPL);
+    // The About text the update stored, with the display name for %s.
+    ASSERT_EQ(o->GetAboutHtml(&text), S_OK);
+    EXPECT_EQ(take(text).rfind(L"[]<br><a target=\"_blank\" href=\"", 0), 0u);
+    ASSERT_TRUE(CRegistryKey(HKEY_CURRENT_USER, L"Software\\Orvel Software\\Velmora\\Updates")
+                    .writeEnciphered(L"uioutn", L"About %s"));
+    ASSERT_EQ(o->GetAboutHtml(&text), S_OK);
+    EXPECT_EQ(take(text).rfind(L"About Chronel & Co<br><a target=", 0), 0u);
     EXPECT_EQ(o->IsBarShown(&number), E_NOTIMPL);
 
     // Without Cofferctl or the companion the components stay missing.

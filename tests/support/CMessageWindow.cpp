@@ -56,6 +56,12 @@ LRESULT CALLBACK CMessageWindow::windowProc(HWND hwnd, UINT message, WPARAM wPar
     }
     if (self && self->m_handler && self->m_handler(message, wParam, lParam))
         return 0;
+    if (self) {
+        for (const auto& [answered, result] : self->m_answers) {
+            if (answered == message)
+                return result;
+        }
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

@@ -33,6 +33,9 @@ public:
 
     // Records only messages in the WM_USER range and the ones added with watch().
     void watch(UINT message) { m_watched.push_back(message); }
+    // The window answers `message` with `result` (after recording it), as a sent message's
+    // receiver does.
+    void answer(UINT message, LRESULT result) { m_answers.push_back({message, result}); }
 
     const std::vector<RecordedMessage>& messages() const { return m_messages; }
     std::vector<RecordedMessage> messagesOf(UINT message) const;
@@ -49,6 +52,7 @@ private:
     bool records(UINT message) const;
 
     HWND m_hwnd = nullptr;
+    std::vector<std::pair<UINT, LRESULT>> m_answers;
     std::vector<UINT> m_textMessages;
     std::vector<UINT> m_watched;
     std::vector<RecordedMessage> m_messages;

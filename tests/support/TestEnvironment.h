@@ -11,4 +11,10 @@ unsigned short ntpServerPort();
 
 std::wstring variable(const wchar_t* name);
 
+// Port of the loopback HTTP server the test script runs (VELMORA_HTTP_PORT), or 0.
+unsigned short httpServerPort();
+// The folder that server serves (VELMORA_HTTP_ROOT, a host path), as a Windows path ending in
+// a backslash; empty without the server.
+std::wstring httpServerRoot();
+
 } // namespace testenv

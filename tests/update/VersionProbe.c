@@ -1,0 +1,1 @@
+int probeEntry(void) { return 0; }
