@@ -21,6 +21,7 @@ var Chronel = (function () {
     var MB_YESNO = 0x4;
     var MB_ICONQUESTION = 0x20;
     var IDYES = 6;
+    var NO_SCHEDULE = 'No automatic update scheduled';
     var CLEAR_QUESTION = 'This will clear all historical correction data (this data is kept for your ' +
         'reference and is not required by the software).  Do you wish to continue and delete the data?';
 
@@ -106,6 +107,11 @@ var Chronel = (function () {
         nav.appendChild(list);
     }
 
+    // The next check, or that there is none while automatic checks are off.
+    function nextCheckText(ext) {
+        return ext.GetAutocheck() === 1 ? ext.GetNextCheckText() : NO_SCHEDULE;
+    }
+
     // --- Clock ------------------------------------------------------------------------
 
     function initHome() {
@@ -114,7 +120,7 @@ var Chronel = (function () {
 
         function refreshChecks() {
             setText($('last-check'), ext.GetLastCheckText());
-            setText($('next-check'), ext.GetNextCheckText());
+            setText($('next-check'), nextCheckText(ext));
         }
 
         function refresh() {
@@ -223,7 +229,7 @@ var Chronel = (function () {
             enable('every', automatic);
             $('hours').disabled = !automatic || !$('every').checked;
             enable('tooltip-date', $('tray-icon').checked);
-            setText($('next-check'), ext.GetNextCheckText());
+            setText($('next-check'), nextCheckText(ext));
             setText($('last-check'), ext.GetLastCheckText());
         }
 

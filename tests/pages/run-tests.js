@@ -346,6 +346,7 @@ test('the schedule page writes Autocheck, DailyUpdate, Hours, ExitOnCheck and th
     await page.click('#autocheck');
     assert.equal((await registry()).Autocheck, 0);
     assert.equal(await page.isDisabled('#daily'), true);
+    assert.equal(await page.locator('#next-check').innerText(), 'No automatic update scheduled');
     await shoot(page, 'Schedule-no-automatic-checks.png');
     await page.click('#autocheck');
     assert.equal((await registry()).Autocheck, 1);

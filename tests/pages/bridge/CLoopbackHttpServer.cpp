@@ -7,6 +7,8 @@
 namespace {
 
 constexpr UINT WM_SOCKET = WM_APP + 1;
+constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT kPollMs = 50;
 constexpr wchar_t kWindowClass[] = L"VelmoraLoopbackHttp";
 // A request larger than this is refused: the pages send a method name and a few arguments.
 constexpr size_t kMaxRequest = 1 << 20;
@@ -57,8 +59,10 @@ CLoopbackHttpServer::~CLoopbackHttpServer()
     m_connections.clear();
     if (m_listener != INVALID_SOCKET)
         closesocket(m_listener);
-    if (m_window)
+    if (m_window) {
+        KillTimer(m_window, kPollTimer);
         DestroyWindow(m_window);
+    }
     if (m_started)
         WSACleanup();
 }
@@ -90,20 +94,21 @@ bool CLoopbackHttpServer::listen(unsigned short port)
         m_error = "WSAAsyncSelect failed: " + std::to_string(WSAGetLastError());
         return false;
     }
+    SetTimer(m_window, kPollTimer, kPollMs, nullptr);
     return true;
 }
 
 LRESULT CALLBACK CLoopbackHttpServer::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_SOCKET) {
-        auto* self = reinterpret_cast<CLoopbackHttpServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self) {
-            try {
+    auto* self = reinterpret_cast<CLoopbackHttpServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && (message == WM_SOCKET || (message == WM_TIMER && wParam == kPollTimer))) {
+        try {
+            if (message == WM_SOCKET)
                 self->onSocket(static_cast<SOCKET>(wParam), WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
-            } catch (...) {
-                // A request that cannot be served loses its connection, never the server.
-                self->drop(static_cast<SOCKET>(wParam));
-            }
+            else
+                self->poll();
+        } catch (...) {
+            // A request that cannot be served loses its connection, never the server.
         }
         return 0;
     }
@@ -114,34 +119,49 @@ void CLoopbackHttpServer::onSocket(SOCKET socket, WORD event, WORD error)
 {
     if (socket == m_listener) {
         acceptAll();
+        serveReady();
         return;
     }
     auto found = m_connections.find(socket);
     if (found == m_connections.end())
         return;
-    if (error != 0 || event == FD_CLOSE) {
-        // A request that arrived whole before the peer closed is still answered.
-        HttpRequest request;
-        if (error != 0 || !complete(found->second->received, request))
-            drop(socket);
-        else
-            serveReady();
-        return;
+    if (error != 0) {
+        found->second->closed = true;
+    } else if (event == FD_READ || event == FD_CLOSE) {
+        // Whatever arrived before the peer closed is still read and answered.
+        readAvailable(*found->second);
+        if (event == FD_CLOSE)
+            found->second->closed = true;
     }
-    if (event == FD_READ) {
-        char buffer[8192];
-        const int got = recv(socket, buffer, sizeof buffer, 0);
+    serveReady();
+}
+
+void CLoopbackHttpServer::poll()
+{
+    acceptAll();
+    for (auto& entry : m_connections)
+        readAvailable(*entry.second);
+    serveReady();
+}
+
+void CLoopbackHttpServer::readAvailable(Connection& connection)
+{
+    if (connection.closed)
+        return;
+    char buffer[8192];
+    for (;;) {
+        const int got = recv(connection.socket, buffer, sizeof buffer, 0);
         if (got > 0) {
-            found->second->received.append(buffer, static_cast<size_t>(got));
-            if (found->second->received.size() > kMaxRequest) {
-                drop(socket);
+            connection.received.append(buffer, static_cast<size_t>(got));
+            if (connection.received.size() > kMaxRequest) {
+                connection.closed = true;
                 return;
             }
-        } else if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) {
-            drop(socket);
-            return;
+            continue;
         }
-        serveReady();
+        if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
+            connection.closed = true;
+        return;
     }
 }
 
@@ -157,6 +177,8 @@ void CLoopbackHttpServer::acceptAll()
         }
         auto connection = std::make_unique<Connection>();
         connection->socket = client;
+        // The request may be there already.
+        readAvailable(*connection);
         m_connections[client] = std::move(connection);
     }
 }
@@ -169,18 +191,39 @@ void CLoopbackHttpServer::serveReady()
     bool served = true;
     while (served) {
         served = false;
+        // The connections to serve are chosen first: a nested message loop inside a call may
+        // add connections while one is answered, but none goes before sweep().
+        std::vector<Connection*> ready;
         for (auto& entry : m_connections) {
             HttpRequest request;
-            if (complete(entry.second->received, request)) {
-                const SOCKET socket = entry.first;
-                answer(*entry.second, request);
-                drop(socket);
-                served = true;
-                break; // the map changed
-            }
+            if (entry.second->socket != INVALID_SOCKET && complete(entry.second->received, request))
+                ready.push_back(entry.second.get());
+        }
+        for (Connection* connection : ready) {
+            HttpRequest request;
+            complete(connection->received, request);
+            answer(*connection, request);
+            connection->received.clear();
+            connection->closed = true;
+            served = true;
         }
     }
     m_serving = false;
+    sweep();
+}
+
+void CLoopbackHttpServer::sweep()
+{
+    if (m_serving)
+        return;
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        if (it->second->closed) {
+            closesocket(it->first);
+            it = m_connections.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 bool CLoopbackHttpServer::complete(const std::string& received, HttpRequest& request)
@@ -249,15 +292,6 @@ void CLoopbackHttpServer::answer(Connection& connection, const HttpRequest& requ
         sent += static_cast<size_t>(n);
     }
     shutdown(connection.socket, 1); // SD_SEND
-}
-
-void CLoopbackHttpServer::drop(SOCKET socket)
-{
-    auto found = m_connections.find(socket);
-    if (found == m_connections.end())
-        return;
-    closesocket(socket);
-    m_connections.erase(found);
 }
 
 std::string CLoopbackHttpServer::percentDecode(const std::string& text)

@@ -47,17 +47,25 @@ private:
     struct Connection {
         SOCKET socket = INVALID_SOCKET;
         std::string received;
+        bool closed = false; // the peer closed, or the connection failed
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void onSocket(SOCKET socket, WORD event, WORD error);
     void acceptAll();
+    // Reads what has arrived without waiting; marks the connection closed at its end.
+    void readAvailable(Connection& connection);
+    // Looks at every socket again: Wine may not report data that arrived before the
+    // connection's selection was made, so the timer does not rely on the notices alone.
+    void poll();
     // Serves every connection whose request is complete, unless a request is being served
     // already (a message box inside a call dispatches messages: its requests wait).
     void serveReady();
     static bool complete(const std::string& received, HttpRequest& request);
     void answer(Connection& connection, const HttpRequest& request);
-    void drop(SOCKET socket);
+    // Closes the connections that are done with; never while a request is being served,
+    // since a nested message loop may arrive here.
+    void sweep();
 
     Handler m_handler;
     HWND m_window = nullptr;
