@@ -88,6 +88,10 @@ wine_prefix_fresh() {
   # show letters. Windows keeps them in its Fonts folder, where every Wine process finds them
   # at its start (the server restarts below come before any program of ours).
   cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  # A program that crashes ends with a backtrace on standard error instead of a crash
+  # dialog that nobody answers.
+  (cd / && wine_run reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f) \
+    >/dev/null 2>&1 </dev/null
   [ -z "$display" ] || return 0
   # Windows work without a display once the desktop starts with the null driver, so the
   # server is restarted after the setting is made.
@@ -242,4 +246,66 @@ display_tests_selected() {
   shift
   (cd "$build" && ctest -N -L xvfb "$@" >"$build/display-tests.txt" 2>&1 </dev/null) || return 1
   grep -q 'Total Tests: [1-9]' "$build/display-tests.txt"
+}
+
+# --- Pages phase: Chronel's pages in headless Chromium against the automation object ---
+
+# unix_to_wine_path <path>: the path as Wine programs see it (drive Z: is the root).
+unix_to_wine_path() {
+  local p
+  p=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+  echo "Z:${p//\//\\}"
+}
+
+# pages_bridge_start <build dir> [NTP port]: the test bridge (PagesBridge.exe) in the current
+# prefix, serving the built Pages folder and Chronel's automation object, its clock checks
+# asking 127.0.0.1 at the NTP port. Started detached, as every Wine program the scripts leave
+# running; it writes its HTTP port to a file when it serves. Sets PAGES_BRIDGE_URL and
+# PAGES_BRIDGE_PID.
+pages_bridge_start() {
+  local build=$1 ntp=${2:-0} state
+  state=$build/pages-bridge
+  mkdir -p "$state"
+  rm -f "$state/port" "$state/port.log"
+  local exe pages
+  exe=$(find "$build" -name PagesBridge.exe -print -quit)
+  pages=$(dirname "$(find "$build" -name Chronel.exe -print -quit)")/Pages
+  if [ -z "$exe" ] || [ ! -f "$pages/HomePage.htm" ]; then
+    echo "pages bridge: PagesBridge.exe or the Pages folder is missing under $build" >&2
+    return 1
+  fi
+  (cd / && setsid "$WINELOADER" "$exe" "$(unix_to_wine_path "$pages")" "$(unix_to_wine_path "$state/port")" "$ntp" \
+    >"$state/bridge.out" 2>&1 </dev/null & echo $! >"$state/pid")
+  PAGES_BRIDGE_PID=$(cat "$state/pid")
+  local i
+  for i in $(seq 300); do
+    if [ -s "$state/port" ]; then
+      PAGES_BRIDGE_URL="http://127.0.0.1:$(tr -d '\r\n' <"$state/port")/"
+      export PAGES_BRIDGE_URL PAGES_BRIDGE_PID
+      return 0
+    fi
+    if ! kill -0 "$PAGES_BRIDGE_PID" 2>/dev/null; then
+      break
+    fi
+    sleep 0.1
+  done
+  echo "pages bridge did not start:" >&2
+  cat "$state/port.log" "$state/bridge.out" >&2 2>/dev/null || true
+  return 1
+}
+
+# pages_bridge_stop: asks the bridge to end, then ends its process if it is still there.
+pages_bridge_stop() {
+  [ -n "${PAGES_BRIDGE_PID:-}" ] || return 0
+  if [ -n "${PAGES_BRIDGE_URL:-}" ]; then
+    python3 -c 'import sys, urllib.request; urllib.request.urlopen(sys.argv[1] + "control/quit", timeout=5).read()' \
+      "$PAGES_BRIDGE_URL" >/dev/null 2>&1 || true
+  fi
+  local i
+  for i in $(seq 50); do
+    kill -0 "$PAGES_BRIDGE_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$PAGES_BRIDGE_PID" 2>/dev/null || true
+  PAGES_BRIDGE_PID= PAGES_BRIDGE_URL=
 }

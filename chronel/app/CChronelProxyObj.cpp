@@ -4,6 +4,7 @@
 #include "CChronelApp.h"
 #include "CComServer.h"
 #include "CConnectivityTest.h"
+#include "CMainWnd.h"
 #include "CModule.h"
 #include "CTrayIcon.h"
 #include "ChronelSettings.h"
@@ -251,7 +252,19 @@ HRESULT CChronelProxyObj::GetReminderNumber(LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetHomeZoneName(BSTR*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetRemainingText(LONG, BSTR*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetRevision(LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::ShowMessage(BSTR, LONG, LONG, LONG*) { return E_NOTIMPL; }
+// A plain message box (remember = 0) over the main window, with the application title; a
+// page may choose the buttons, the icon and the default button, nothing else. The
+// remembered confirmation has a dialog of its own, made with the zone list.
+HRESULT CChronelProxyObj::ShowMessage(BSTR text, LONG type, LONG remember, LONG* button)
+{
+    if (remember != 0)
+        return E_NOTIMPL;
+    return answerNumber(button, [&] {
+        const UINT style = static_cast<UINT>(type) & (MB_TYPEMASK | MB_ICONMASK | MB_DEFMASK);
+        HWND owner = m_app.mainWnd() ? m_app.mainWnd()->hwnd() : nullptr;
+        return MessageBoxW(owner, textOf(text).c_str(), loadString(kAppTitleStringId).c_str(), style);
+    });
+}
 HRESULT CChronelProxyObj::ApplyZone(LONG) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetReminderRevision(LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetConfirmZoneChange(LONG*) { return E_NOTIMPL; }

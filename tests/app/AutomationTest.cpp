@@ -2,6 +2,7 @@
 // this program, called through the interface as the pages and script clients do.
 
 #include "ChronelAppFixture.h"
+#include "CMessageBoxCapture.h"
 #include "CRegistryKey.h"
 
 #include <gtest/gtest.h>
@@ -292,6 +293,46 @@ TEST_F(AutomationTest, LateBoundCallsAndWrongArgumentTypes)
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     EXPECT_EQ(dispatch->Invoke(setServer, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
               DISP_E_BADPARAMCOUNT);
+}
+
+// The pages' plain confirmation: a real message box over the main window with the
+// application's title, the buttons and icon asked for, and the button pressed as the result.
+TEST_F(AutomationTest, ShowMessageAsksWithAMessageBox)
+{
+    ASSERT_TRUE(app->createMainWindow());
+    IChronelProxyObj* o = automation();
+    struct Case {
+        LONG type;
+        int press;
+        UINT buttons;
+        UINT icon;
+    };
+    const Case cases[] = {
+        {MB_YESNO | MB_ICONQUESTION, IDYES, MB_YESNO, MB_ICONQUESTION},
+        {MB_YESNO | MB_ICONQUESTION, IDNO, MB_YESNO, MB_ICONQUESTION},
+        {MB_OK | MB_ICONEXCLAMATION, IDOK, MB_OK, MB_ICONEXCLAMATION},
+        // Only the button, icon and default-button bits reach the box.
+        {static_cast<LONG>(MB_OKCANCEL | MB_ICONASTERISK | MB_SYSTEMMODAL | MB_SERVICE_NOTIFICATION), IDCANCEL,
+         MB_OKCANCEL, MB_ICONASTERISK},
+    };
+    for (const Case& c : cases) {
+        CMessageBoxCapture capture([&](const CapturedBox&) { return c.press; });
+        CBstr question(L"Do you wish to continue and delete the data?");
+        LONG button = 0;
+        ASSERT_EQ(o->ShowMessage(question.get(), c.type, 0, &button), S_OK);
+        EXPECT_EQ(button, c.press);
+        const std::vector<CapturedBox> boxes = capture.boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, L"Orvel.Tempra");
+        EXPECT_EQ(boxes[0].text, L"Do you wish to continue and delete the data?");
+        EXPECT_EQ(boxes[0].buttons, c.buttons);
+        EXPECT_EQ(boxes[0].icon, c.icon);
+    }
+    // The remembered confirmation is not a plain box.
+    CBstr text(L"Change the zone?");
+    LONG button = 0;
+    EXPECT_EQ(o->ShowMessage(text.get(), MB_YESNO, 1, &button), E_NOTIMPL);
+    EXPECT_EQ(o->ShowMessage(text.get(), MB_YESNO, 0, nullptr), E_POINTER);
 }
 
 } // namespace

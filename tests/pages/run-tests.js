@@ -1,0 +1,408 @@
+// Chronel's pages in headless Chromium, against the real automation object behind the test
+// bridge: every page loads without a script or console error, shows the program's state,
+// and its actions write the program's settings. Screenshots of every page are saved. The
+// page scripts are linted as ES5, the language of the page host's engine.
+//
+// Environment: CHRONEL_BRIDGE_URL (the bridge, serving the built Pages folder),
+// CHRONEL_SCREENSHOTS (folder for the PNG files), CHRONEL_EXE (the built Chronel.exe, for
+// its version resource).
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { chromium } = require('playwright-core');
+const { ESLint } = require('eslint');
+
+const root = path.resolve(__dirname, '..', '..');
+const bridge = process.env.CHRONEL_BRIDGE_URL;
+const screenshots = process.env.CHRONEL_SCREENSHOTS || path.join(root, 'build', 'x64', 'screenshots', 'pages');
+const chronelExe = process.env.CHRONEL_EXE;
+const externalScript = fs.readFileSync(path.join(__dirname, 'external.js'), 'utf8');
+
+const PAGES = [
+    { file: 'HomePage.htm', nav: 'nav-home', heading: 'Clock' },
+    { file: 'TimeSources.htm', nav: 'nav-sources', heading: 'Time Sources' },
+    { file: 'Schedule.htm', nav: 'nav-schedule', heading: 'Schedule' },
+    { file: 'History.htm', nav: 'nav-history', heading: 'History' },
+    { file: 'About.htm', nav: 'nav-about', heading: 'About' }
+];
+const CLEAR_QUESTION = 'This will clear all historical correction data (this data is kept for your reference ' +
+    'and is not required by the software).  Do you wish to continue and delete the data?';
+const MB_YESNO = 0x4;
+const MB_ICONQUESTION = 0x20;
+
+let browser;
+
+async function control(name, query) {
+    const url = new URL('/control/' + name, bridge);
+    for (const [key, value] of Object.entries(query || {})) {
+        url.searchParams.set(key, value);
+    }
+    const response = await fetch(url);
+    assert.equal(response.status, 200, name);
+    return response.json();
+}
+
+async function registry(key) {
+    return (await control('registry', { key: key || '' })).values;
+}
+
+// A page of the bridge in a fresh context, with window.external defined before the page's
+// own script runs. Script errors, console errors and requests that leave the bridge are
+// collected; `done` asserts there were none.
+async function openPage(file, options) {
+    const context = await browser.newContext(Object.assign({ viewport: { width: 700, height: 450 } }, options || {}));
+    const page = await context.newPage();
+    const problems = [];
+    page.on('pageerror', (error) => problems.push('script error: ' + error.message));
+    page.on('console', (message) => {
+        if (message.type() === 'error' || message.type() === 'warning') {
+            problems.push('console ' + message.type() + ': ' + message.text());
+        }
+    });
+    page.on('request', (request) => {
+        if (!request.url().startsWith(bridge)) {
+            problems.push('external resource: ' + request.url());
+        }
+    });
+    page.on('requestfailed', (request) => problems.push('failed request: ' + request.url()));
+    page.on('response', (response) => {
+        if (response.status() >= 400) {
+            problems.push('HTTP ' + response.status() + ': ' + response.url());
+        }
+    });
+    await page.addInitScript({ content: externalScript });
+    await page.goto(new URL(file, bridge).href);
+    await page.waitForLoadState('load');
+    return {
+        page,
+        problems,
+        async done() {
+            await context.close();
+            assert.deepEqual(problems, [], file);
+        }
+    };
+}
+
+async function shoot(page, name) {
+    fs.mkdirSync(screenshots, { recursive: true });
+    await page.screenshot({ path: path.join(screenshots, name) });
+}
+
+// Nothing of the page's content is cut off or needs scrolling at 700 x 450.
+async function assertFits(page, file) {
+    const overflow = await page.evaluate(() => {
+        const content = document.getElementById('content');
+        return {
+            width: content.scrollWidth - content.clientWidth,
+            height: content.scrollHeight - content.clientHeight
+        };
+    });
+    assert.ok(overflow.width <= 0, file + ' is wider than the window by ' + overflow.width + ' px');
+    assert.ok(overflow.height <= 0, file + ' is taller than the window by ' + overflow.height + ' px');
+}
+
+// The product version of a PE file: the VS_FIXEDFILEINFO after its signature 0xFEEF04BD.
+function fileVersion(exe) {
+    const data = fs.readFileSync(exe);
+    const at = data.indexOf(Buffer.from([0xbd, 0x04, 0xef, 0xfe]));
+    assert.ok(at > 0, 'no version resource in ' + exe);
+    const ms = data.readUInt32LE(at + 8);
+    const ls = data.readUInt32LE(at + 12);
+    return [ms >>> 16, ms & 0xffff, ls >>> 16, ls & 0xffff].join('.');
+}
+
+test.before(async () => {
+    assert.ok(bridge, 'CHRONEL_BRIDGE_URL names the bridge');
+    browser = await chromium.launch({
+        executablePath: process.env.CHRONEL_CHROMIUM || '/usr/bin/chromium',
+        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+            '--disable-sync', '--no-first-run']
+    });
+});
+
+test.after(async () => {
+    if (browser) {
+        await browser.close();
+    }
+});
+
+test('the page scripts are ES5: eslint passes them and refuses newer syntax', async () => {
+    const eslint = new ESLint({
+        cwd: root,
+        overrideConfigFile: path.join(__dirname, 'eslint.config.js')
+    });
+    const scripts = fs.readdirSync(path.join(root, 'chronel', 'pages')).filter((f) => f.endsWith('.js'))
+        .map((f) => path.join('chronel', 'pages', f));
+    assert.ok(scripts.length > 0);
+    const results = await eslint.lintFiles(scripts.concat([path.join('tests', 'pages', 'external.js')]));
+    const messages = results.flatMap((r) => r.messages.map((m) => r.filePath + ':' + m.line + ' ' + m.message));
+    assert.deepEqual(messages, []);
+    assert.equal(results.length, scripts.length + 1, 'every script was linted, none ignored');
+
+    // The same configuration refuses what the page host's engine cannot run.
+    for (const newer of ['let a = 1;', 'var f = () => 1;', 'var s = `x`;', 'class A {}']) {
+        const [refused] = await eslint.lintText(newer, { filePath: path.join(root, 'chronel', 'pages', 'x.js') });
+        assert.ok(refused.errorCount > 0, newer + ' passed the ES5 lint');
+    }
+});
+
+test('every page loads without an error, with the engine mode, the navigation and no external resource', async () => {
+    for (const p of PAGES) {
+        const { page, done } = await openPage(p.file);
+        assert.equal(await page.locator('meta[http-equiv="X-UA-Compatible"]').getAttribute('content'), 'IE=edge');
+        assert.equal(await page.locator('h1').innerText(), p.heading);
+        assert.equal(await page.locator('#nav a').count(), PAGES.length);
+        assert.equal(await page.locator('#nav a.current').getAttribute('id'), p.nav);
+        await page.waitForTimeout(300); // a refresh tick or two
+        await assertFits(page, p.file);
+        await shoot(page, p.file.replace('.htm', '.png'));
+        await done();
+    }
+});
+
+test('the navigation links every page to every other, by keyboard too', async () => {
+    const { page, done } = await openPage('HomePage.htm');
+    for (const p of PAGES.slice(1)) {
+        await page.click('#' + p.nav);
+        await page.waitForURL('**/' + p.file);
+        assert.equal(await page.locator('h1').innerText(), p.heading);
+    }
+    // Tab reaches the first link; Enter follows it.
+    await page.keyboard.press('Tab');
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'nav-sources');
+    await page.keyboard.press('Enter');
+    await page.waitForURL('**/TimeSources.htm');
+    await done();
+});
+
+test('the clock shows the server 125 s ahead, and Correct Now corrects and logs it', async () => {
+    await control('reset');
+    await control('check');
+    const { page, done } = await openPage('HomePage.htm');
+    // The bridge's page host checked against the test's server, which runs ahead of this clock.
+    await page.waitForFunction(() => /^Your clock is 2mins, [45]\.\ds slow$/.test(document.getElementById('status').textContent),
+        null, { timeout: 20000 });
+    const local = await page.locator('#local-time').innerText();
+    const server = await page.locator('#server-time').innerText();
+    assert.notEqual(local, '');
+    assert.notEqual(server, local);
+    assert.notEqual(await page.locator('#local-date').innerText(), '');
+    assert.match(await page.locator('#status').getAttribute('class'), /\boff\b/);
+    assert.notEqual(await page.locator('#last-check').innerText(), '');
+    assert.notEqual(await page.locator('#next-check').innerText(), '');
+    await shoot(page, 'HomePage-before-correction.png');
+
+    await page.click('#correct-now');
+    await page.waitForFunction(() => document.getElementById('status').textContent === 'Your clock is accurate ',
+        null, { timeout: 10000 });
+    const clock = await control('clock');
+    assert.equal(clock.requests, 1, 'one request to set the clock');
+    assert.ok(Math.abs(clock.lastCorrection - 125) < 1, 'set ahead by ' + clock.lastCorrection + ' s');
+    assert.match(await page.locator('#status').getAttribute('class'), /\bfine\b/);
+    await page.waitForFunction(() => document.getElementById('server-time').textContent ===
+        document.getElementById('local-time').textContent, null, { timeout: 5000 });
+
+    const logs = await registry('Logs');
+    assert.equal(Object.keys(logs).length, 1);
+    assert.match(Object.values(logs)[0], /#2mins, [45]\.\ds slow$/);
+    assert.equal((await registry()).CorrectionCount, 1);
+    await done();
+});
+
+test('the history shows the corrections split at "#", their count and mean', async () => {
+    // A second correction of the same offset: a fresh check first, then Correct Now.
+    await control('check');
+    const home = await openPage('HomePage.htm');
+    await home.page.waitForFunction(() => / slow$/.test(document.getElementById('status').textContent), null,
+        { timeout: 20000 });
+    await home.page.click('#correct-now');
+    await home.page.waitForFunction(() => document.getElementById('status').textContent === 'Your clock is accurate ',
+        null, { timeout: 10000 });
+    await home.done();
+
+    const logs = Object.values(await registry('Logs'));
+    assert.equal(logs.length, 2);
+    const stored = await registry();
+    const { page, done } = await openPage('History.htm');
+    assert.equal(await page.locator('#count').innerText(), '2');
+    assert.equal(await page.locator('#mean').innerText(), stored.MeanCorrection + 's');
+    assert.match(stored.MeanCorrection, /^12[45]\.\d\d$/);
+    const rows = await page.locator('#log-rows tr').evaluateAll((trs) =>
+        trs.map((tr) => Array.from(tr.cells).map((td) => td.textContent)));
+    assert.deepEqual(rows, logs.map((entry) => [entry.slice(0, entry.indexOf('#')), entry.slice(entry.indexOf('#') + 1)]));
+    assert.deepEqual(await page.locator('table.log-table th').allInnerTexts(), ['Time', 'Correction']);
+    assert.equal(await page.locator('#clear').isDisabled(), false);
+    await shoot(page, 'History-two-corrections.png');
+
+    // The limit: keep the latest one.
+    await page.check('#limit');
+    await page.fill('#limit-size', '1');
+    await page.locator('#limit-size').dispatchEvent('change');
+    const limited = await registry();
+    assert.equal(limited.LimitLog, 1);
+    assert.equal(limited.LogMaxSize, 1);
+    assert.equal(Object.keys(await registry('Logs')).length, 1);
+    assert.equal(await page.locator('#count').innerText(), '1');
+    await page.uncheck('#limit');
+    assert.equal((await registry()).LimitLog, 0);
+    await done();
+});
+
+test('"Clear" asks with string 32792 and empties the history only after "Yes"', async () => {
+    const { page, done } = await openPage('History.htm');
+    const before = Object.keys(await registry('Logs')).length;
+    assert.ok(before > 0, 'the corrections before are still logged');
+
+    await control('answer', { button: 'no' });
+    await page.click('#clear');
+    let boxes = await control('boxes');
+    assert.equal(boxes.length, 1);
+    assert.equal(boxes[0].text, CLEAR_QUESTION);
+    assert.equal(boxes[0].caption, 'Orvel.Tempra');
+    assert.equal(boxes[0].buttons, MB_YESNO);
+    assert.equal(boxes[0].icon, MB_ICONQUESTION);
+    assert.equal(Object.keys(await registry('Logs')).length, before, '"No" keeps the history');
+    assert.notEqual(await page.locator('#count').innerText(), '0');
+
+    await control('answer', { button: 'yes' });
+    await page.click('#clear');
+    boxes = await control('boxes');
+    assert.equal(boxes.length, 2);
+    const after = await control('registry', { key: 'Logs' });
+    assert.equal(after.exists && Object.keys(after.values).length > 0, false, '"Yes" clears the log');
+    assert.equal((await registry()).CorrectionCount, 0);
+    assert.equal(await page.locator('#count').innerText(), '0');
+    assert.equal(await page.locator('#log-rows td.empty').count(), 1);
+    assert.equal(await page.locator('#clear').isDisabled(), true, 'nothing left to clear');
+    await shoot(page, 'History-empty.png');
+    await done();
+});
+
+test('the time sources page writes the servers and the connectivity test to the registry', async () => {
+    await control('reset');
+    const { page, done } = await openPage('TimeSources.htm');
+    assert.equal(await page.inputValue('#server-1'), '127.0.0.1');
+    assert.match(await page.locator('#internet-check-text').innerText(), /sends a small test message/);
+    assert.equal(await page.isChecked('#internet-check'), false);
+
+    await page.fill('#server-2', '  ntp.example.org ');
+    await page.press('#server-2', 'Tab');
+    assert.equal((await registry()).Server2, 'ntp.example.org');
+    assert.equal(await page.inputValue('#server-2'), 'ntp.example.org');
+
+    // A name with a blank is no host: nothing is written and the field says so.
+    await page.fill('#server-3', 'not a host');
+    await page.press('#server-3', 'Tab');
+    assert.equal((await registry()).Server3, '');
+    assert.match(await page.locator('#server-3').getAttribute('class'), /\binvalid\b/);
+    await shoot(page, 'TimeSources-invalid.png');
+
+    await page.click('#internet-check');
+    assert.equal((await registry()).InternetCheck, 1);
+
+    await page.click('#restore-defaults');
+    const defaults = await registry();
+    assert.equal(defaults.Server1, 'time-a-g.nist.gov');
+    assert.equal(defaults.Server5, 'ptbtime2.ptb.de');
+    assert.equal(await page.inputValue('#server-1'), 'time-a-g.nist.gov');
+    assert.equal(await page.inputValue('#server-5'), 'ptbtime2.ptb.de');
+    await done();
+    await control('reset');
+});
+
+test('the schedule page writes Autocheck, DailyUpdate, Hours, ExitOnCheck and the tray settings', async () => {
+    await control('reset');
+    const { page, done } = await openPage('Schedule.htm');
+    // Missing values read as their defaults: automatic, daily, 4 hours, tray icon on.
+    assert.equal(await page.isChecked('#autocheck'), true);
+    assert.equal(await page.isChecked('#daily'), true);
+    assert.equal(await page.inputValue('#hours'), '4');
+    assert.equal(await page.isChecked('#tray-icon'), true);
+    assert.equal(await page.isChecked('#exit-on-check'), false);
+
+    await page.click('#every');
+    await page.fill('#hours', '6');
+    await page.press('#hours', 'Tab');
+    let stored = await registry();
+    assert.equal(stored.DailyUpdate, 0);
+    assert.equal(stored.Hours, 6);
+
+    await page.fill('#hours', '0');
+    await page.press('#hours', 'Tab');
+    assert.equal((await registry()).Hours, 6, 'no hour count below one is written');
+    assert.match(await page.locator('#hours').getAttribute('class'), /\binvalid\b/);
+    await page.fill('#hours', '12');
+    await page.press('#hours', 'Tab');
+    assert.equal((await registry()).Hours, 12);
+
+    await page.click('#daily');
+    assert.equal((await registry()).DailyUpdate, 1);
+    assert.equal(await page.isDisabled('#hours'), true);
+
+    await page.click('#autocheck');
+    assert.equal((await registry()).Autocheck, 0);
+    assert.equal(await page.isDisabled('#daily'), true);
+    assert.equal(await page.locator('#next-check').innerText(), 'No automatic update scheduled');
+    await shoot(page, 'Schedule-no-automatic-checks.png');
+    await page.click('#autocheck');
+    assert.equal((await registry()).Autocheck, 1);
+
+    await page.click('#exit-on-check');
+    assert.equal((await registry()).ExitOnCheck, 1);
+    await page.click('#tooltip-date');
+    assert.equal((await registry()).ShowDateInTooltip, 1);
+    await page.click('#tray-icon');
+    stored = await registry();
+    assert.equal(stored.TaskBarIcon, 0);
+    assert.equal(await page.isDisabled('#tooltip-date'), true);
+    await page.click('#tray-icon');
+    assert.equal((await registry()).TaskBarIcon, 1);
+
+    // A fresh load shows what was stored.
+    await page.reload();
+    assert.equal(await page.isChecked('#exit-on-check'), true);
+    assert.equal(await page.isChecked('#tooltip-date'), true);
+    assert.equal(await page.inputValue('#hours'), '12');
+    await done();
+    await control('reset');
+});
+
+test('the about page names the product and the version of Chronel.exe, and keeps only safe markup', async () => {
+    const { page, done } = await openPage('About.htm');
+    assert.equal(await page.locator('#product').innerText(), 'Orvel.Tempra');
+    if (chronelExe) {
+        assert.equal(await page.locator('#version').innerText(), fileVersion(chronelExe));
+    }
+    // A downloaded About text: its line breaks and its closing http link stay, nothing else.
+    const shown = await page.evaluate(() => {
+        const box = document.createElement('div');
+        Chronel.showAboutText(box, 'Hi &amp; welcome<img src="x" onerror="window.bad=1"><br>there' +
+            '<br><a target="_blank" href="http://www.example.org/more?a=1&amp;b=2">More Information</a>');
+        const risky = document.createElement('div');
+        Chronel.showAboutText(risky, 'x<br><a target="_blank" href="javascript:window.bad=2">More Information</a>');
+        return {
+            html: box.innerHTML,
+            risky: risky.innerHTML,
+            bad: window.bad
+        };
+    });
+    assert.equal(shown.html, 'Hi &amp; welcome<br>there<br><a href="http://www.example.org/more?a=1&amp;b=2" ' +
+        'target="_blank">More Information</a>');
+    assert.equal(shown.risky, 'x<br>');
+    assert.equal(shown.bad, undefined);
+    await done();
+});
+
+test('every page at 150 % scaling', async () => {
+    for (const p of PAGES) {
+        const { page, done } = await openPage(p.file, { deviceScaleFactor: 1.5 });
+        await page.waitForTimeout(250);
+        await assertFits(page, p.file);
+        await shoot(page, p.file.replace('.htm', '-150.png'));
+        await done();
+    }
+});
