@@ -6,6 +6,7 @@
 // Works in the current folder: writes "ready" once everything is on the screen, ends when a
 // file "stop" appears (or after two minutes), and writes "ended" as it ends.
 
+#include "ShowcaseSignal.h"
 #include "CMessageWindow.h"
 #include "CTrayTestHost.h"
 
@@ -14,15 +15,6 @@
 #include <string>
 
 namespace {
-
-bool fileExists(const wchar_t* name) { return GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES; }
-
-void touch(const wchar_t* name)
-{
-    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-}
 
 const wchar_t* textFor(WPARAM kind)
 {
@@ -63,10 +55,10 @@ int main(int argc, char** argv)
     }
     // Time for the taskbar and the balloon to reach the screen.
     CMessageWindow::pumpFor(1000);
-    touch(L"ready");
-    CMessageWindow::pumpUntil([] { return fileExists(L"stop"); }, 120000);
+    showcase::signal(L"ready");
+    CMessageWindow::pumpUntil([] { return showcase::stopAsked(); }, 120000);
     closeAllBalloons();
     host.destroy();
-    touch(L"ended");
+    showcase::signal(L"ended");
     return 0;
 }

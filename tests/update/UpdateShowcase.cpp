@@ -6,6 +6,7 @@
 // Works in the current folder: writes "ready" once the window is on the screen, ends when a
 // file "stop" appears (or after two minutes), and writes "ended" as it ends.
 
+#include "ShowcaseSignal.h"
 #include "CMessageWindow.h"
 #include "CUpdateUi.h"
 
@@ -13,22 +14,13 @@
 
 namespace {
 
-bool fileExists(const wchar_t* name) { return GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES; }
-
-void touch(const wchar_t* name)
-{
-    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-}
-
 // While the modal question runs, its own loop dispatches this timer.
 void CALLBACK watch(HWND, UINT, UINT_PTR, DWORD)
 {
     static int ticks = 0;
     if (++ticks == 10)
-        touch(L"ready");
-    if (fileExists(L"stop")) {
+        showcase::signal(L"ready");
+    if (showcase::stopAsked()) {
         if (HWND dialog = FindWindowW(L"#32770", L"Application Update"))
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }
@@ -44,13 +36,13 @@ int wmain(int argc, wchar_t** argv)
     if (mode == L"progress") {
         ui.onProgress(owner.hwnd(), 62);
         CMessageWindow::pumpFor(1000);
-        touch(L"ready");
-        CMessageWindow::pumpUntil([] { return fileExists(L"stop"); }, 120000);
+        showcase::signal(L"ready");
+        CMessageWindow::pumpUntil([] { return showcase::stopAsked(); }, 120000);
         ui.onFinished();
     } else {
         SetTimer(nullptr, 0, 100, watch);
         ui.offer(owner.hwnd());
     }
-    touch(L"ended");
+    showcase::signal(L"ended");
     return 0;
 }
