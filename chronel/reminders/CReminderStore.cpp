@@ -74,7 +74,11 @@ std::vector<std::pair<long, ReminderRecord>> CReminderStore::all() const
 
 long CReminderStore::nextNumber() const
 {
-    const DWORD next = settings::read(kReminderNumber) + 1;
+    // A value already stored under the next number (written by another program, or left by a
+    // counter that was reset) is passed over rather than written over.
+    DWORD next = settings::read(kReminderNumber) + 1;
+    while (exists(static_cast<long>(next)))
+        ++next;
     settings::write(kReminderNumber, next);
     return static_cast<long>(next);
 }

@@ -25,7 +25,8 @@ public:
     // Every value read as a record, in registry order.
     std::vector<std::pair<long, ReminderRecord>> all() const;
 
-    // "ReminderNumber" + 1, written back: numbers are never handed out twice.
+    // "ReminderNumber" + 1, or the first number after it that no value holds, written back:
+    // numbers are never handed out twice and no stored reminder is overwritten.
     long nextNumber() const;
 
     static std::wstring valueName(long number) { return std::to_wstring(number); }

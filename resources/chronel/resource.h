@@ -125,3 +125,11 @@
 #define IDS_REMINDER_SOUND_TITLE 32809
 #define IDS_SOUND_NONE 32820
 #define IDS_REMINDER_IN_PAST 32830
+// The sound repeat choices in the order of their stored values, and the file chooser's filter.
+#define IDS_REPEAT_FIRST 32850 // "(no sound)"; the five choices after it follow in order
+#define IDS_REPEAT_ONCE 32851
+#define IDS_REPEAT_TWICE 32852
+#define IDS_REPEAT_THREE 32853
+#define IDS_REPEAT_FOUR 32854
+#define IDS_REPEAT_CONTINUOUSLY 32855
+#define IDS_SOUND_FILTER 32856

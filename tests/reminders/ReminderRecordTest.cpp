@@ -151,6 +151,11 @@ TEST_F(ReminderStoreTest, NumbersEnumerationAndValuesOfAnyType)
     EXPECT_TRUE(store.remove(7));
     EXPECT_FALSE(store.read(7, r));
     EXPECT_EQ(store.nextNumber(), 3) << "numbers are never handed out twice";
+    // A stored value under the next number is passed over, not written over.
+    ASSERT_TRUE(store.write(4, sample()));
+    ASSERT_TRUE(store.write(5, sample()));
+    EXPECT_EQ(store.nextNumber(), 6);
+    EXPECT_EQ(store.nextNumber(), 7);
 }
 
 } // namespace
