@@ -16,6 +16,7 @@
 #include "ComPtr.h"
 #include "ComTypes.h"
 #include "IClockSetter.h"
+#include "ISoundDevice.h"
 
 #include <memory>
 #include <optional>
@@ -56,6 +57,11 @@ public:
     // The help file beside the program, opened by the shell.
     void showHelp() const;
 
+    // The wave sound device of reminders: the system's MCI unless a test gives its own before
+    // the main window is created.
+    ISoundDevice& soundDevice() { return *m_sound; }
+    void setSoundDevice(ISoundDevice& device) { m_sound = &device; }
+
     bool exitOnCheck() const { return m_exitOnCheck; }
     bool autocheck() const { return m_autocheck; }
 
@@ -78,6 +84,8 @@ private:
     };
 
     IClockSetter& m_clock;
+    CMciSoundDevice m_mciSound;
+    ISoundDevice* m_sound = &m_mciSound;
     std::shared_ptr<UpdateParts> m_update;
     std::unique_ptr<CClockSync> m_sync;
     CCheckSchedule m_schedule;

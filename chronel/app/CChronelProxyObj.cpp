@@ -6,12 +6,16 @@
 #include "CConnectivityTest.h"
 #include "CMainWnd.h"
 #include "CModule.h"
+#include "CReminderStore.h"
+#include "CTimerList.h"
 #include "CTrayIcon.h"
+#include "ReminderText.h"
 #include "ChronelSettings.h"
 #include "ComTypes.h"
 #include "ResourceString.h"
 #include "resource.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -217,6 +221,144 @@ HRESULT CChronelProxyObj::ConnectVault(LONG* exists) { return answerNumber(exist
 HRESULT CChronelProxyObj::IsProductPresent(LONG* flag) { return answerNumber(flag, [] { return settings::productPresent(); }); }
 HRESULT CChronelProxyObj::GetReserved(LONG* n) { return answerNumber(n, [] { return 0; }); }
 
+// --- Reminders ----------------------------------------------------------------------------------
+
+namespace {
+
+// The main window's reminders, or none before it exists and after it has gone.
+CReminders* remindersOf(CChronelApp& app) { return app.mainWnd() ? &app.mainWnd()->reminders() : nullptr; }
+
+void refreshReminders(CChronelApp& app)
+{
+    if (CReminders* reminders = remindersOf(app))
+        reminders->refresh();
+}
+
+} // namespace
+
+HRESULT CChronelProxyObj::FireReminder(LONG number)
+{
+    return act([&] {
+        if (CReminders* reminders = remindersOf(m_app))
+            reminders->fire(number);
+    });
+}
+
+HRESULT CChronelProxyObj::EditReminder(LONG number, LONG* ok)
+{
+    return answerNumber(ok, [&] {
+        CReminders* reminders = remindersOf(m_app);
+        if (!reminders)
+            return 0;
+        HWND owner = m_hostWindow && IsWindow(m_hostWindow) ? m_hostWindow : m_app.mainWnd()->hwnd();
+        return reminders->edit(number, owner) ? 1 : 0;
+    });
+}
+
+HRESULT CChronelProxyObj::DeleteReminder(LONG number)
+{
+    return act([&] {
+        CReminderStore().remove(number);
+        refreshReminders(m_app);
+    });
+}
+
+HRESULT CChronelProxyObj::GetReminderCount(LONG* count)
+{
+    return answerNumber(count, [] { return std::max(0L, CReminderStore().count()); });
+}
+
+HRESULT CChronelProxyObj::GetReminderText(LONG number, BSTR* text)
+{
+    return answerText(text, [&] {
+        ReminderRecord record;
+        return CReminderStore().read(number, record) ? record.text : std::wstring();
+    });
+}
+
+HRESULT CChronelProxyObj::GetReminderNumber(LONG index, LONG* number)
+{
+    return comGuard([&]() -> HRESULT {
+        if (!number)
+            return E_POINTER;
+        long found = 0;
+        if (!CReminderStore().numberAt(index, found)) {
+            *number = 0;
+            return S_FALSE;
+        }
+        *number = found;
+        return S_OK;
+    });
+}
+
+HRESULT CChronelProxyObj::GetRemainingText(LONG number, BSTR* text)
+{
+    return answerText(text, [&] {
+        // The schedule holds every stored reminder whose State is 0 at its due time.
+        ReminderRecord record;
+        int64_t left = 0;
+        if (CReminderStore().read(number, record) && record.state == 0)
+            left = record.due() - CReminders::unixNow();
+        return remindertext::remaining(left);
+    });
+}
+
+HRESULT CChronelProxyObj::GetReminderRevision(LONG bump, LONG* revision)
+{
+    return answerNumber(revision, [&] { return bump ? ++m_reminderRevision : m_reminderRevision; });
+}
+
+HRESULT CChronelProxyObj::GetReminderWhenText(LONG number, BSTR* text)
+{
+    return answerText(text, [&] {
+        ReminderRecord record;
+        return CReminderStore().read(number, record) ? remindertext::when(record) : std::wstring();
+    });
+}
+
+HRESULT CChronelProxyObj::GetReminderState(LONG number, LONG* state)
+{
+    return answerNumber(state, [&] {
+        ReminderRecord record;
+        CReminderStore().read(number, record);
+        return record.isRecurring ? record.state : 3;
+    });
+}
+
+// State = 2 - b: the pages switch a recurring reminder on with 2 (scheduled) and off with 1.
+HRESULT CChronelProxyObj::SetReminderState(LONG number, LONG b, LONG* changed)
+{
+    return answerNumber(changed, [&] {
+        const CReminderStore store;
+        ReminderRecord record;
+        if (!store.read(number, record))
+            return 0; // writing would make a reminder out of nothing
+        const int32_t state = 2 - b;
+        const bool differs = record.state != state;
+        record.state = state;
+        store.write(number, record);
+        refreshReminders(m_app);
+        return differs ? 1 : 0;
+    });
+}
+
+// --- Countdown timers --------------------------------------------------------------------------
+
+HRESULT CChronelProxyObj::GetTimerCount(LONG* count) { return answerNumber(count, [] { return CTimerList().count(); }); }
+
+HRESULT CChronelProxyObj::GetTimerText(LONG index, BSTR* text)
+{
+    return answerEntry(text, [&](std::wstring& entry) { return CTimerList().text(index, entry); });
+}
+
+HRESULT CChronelProxyObj::AddTimer(LONG minutes, BSTR text)
+{
+    return act([&] {
+        CTimerList().add(minutes, textOf(text), CReminders::unixNow());
+        m_app.schedule().postAutocheck();
+    });
+}
+
 // --- About ------------------------------------------------------------------------------------
 
 HRESULT CChronelProxyObj::GetAboutHtml(BSTR* text)
@@ -224,18 +366,14 @@ HRESULT CChronelProxyObj::GetAboutHtml(BSTR* text)
     return answerText(text, [&] { return abouttext::html(m_app.displayName()); });
 }
 
-// --- Time zones, the zone bar, reminders and timers: E_NOTIMPL ------------------
+// --- Time zones and the zone bar: E_NOTIMPL ---------------------------------------
 
-HRESULT CChronelProxyObj::GetTimerCount(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetTimerText(LONG, BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::AddTimer(LONG, BSTR) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetZoneTimeText(LONG, LONG, BSTR*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetZoneDateText(LONG, LONG, BSTR*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetZoneCount(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetZoneName(LONG, BSTR*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetZoneCatalogueIndex(LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::ShowTimeZoneBar(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::FireReminder(LONG) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::AddZone(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::DeleteZone(LONG) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::EditZone(BSTR, LONG, LONG*) { return E_NOTIMPL; }
@@ -244,13 +382,7 @@ HRESULT CChronelProxyObj::IsZoneInBar(LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetAtThisLocation(BSTR, LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::SetAtThisLocation(LONG, LONG) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetHomeZoneIndex(LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::EditReminder(LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::DeleteReminder(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetReminderCount(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetReminderText(LONG, BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetReminderNumber(LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetHomeZoneName(BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetRemainingText(LONG, BSTR*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetRevision(LONG, LONG*) { return E_NOTIMPL; }
 // A plain message box (remember = 0) over the main window, with the application title; a
 // page may choose the buttons, the icon and the default button, nothing else. The
@@ -266,14 +398,10 @@ HRESULT CChronelProxyObj::ShowMessage(BSTR text, LONG type, LONG remember, LONG*
     });
 }
 HRESULT CChronelProxyObj::ApplyZone(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetReminderRevision(LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetConfirmZoneChange(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::SetConfirmZoneChange(LONG) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::IsHomeZoneInBar(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::MoveZone(LONG, LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetReminderWhenText(LONG, BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetReminderState(LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::SetReminderState(LONG, LONG, LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetBarAutoHide(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::GetBarAlwaysOnTop(LONG*) { return E_NOTIMPL; }
 HRESULT CChronelProxyObj::SetBarAutoHide(LONG) { return E_NOTIMPL; }

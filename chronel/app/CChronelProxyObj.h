@@ -2,8 +2,8 @@
 // The automation object of class ChronelProxyObj: what the pages reach as window.external,
 // and what script clients create through COM. Each operation is a thin layer over the
 // subsystem that owns it, reached through the application object; only the page host's
-// display copy is the object's own. Operations of the time zones, the zone bar, reminders,
-// timers and the update answer E_NOTIMPL.
+// display copy is the object's own. Operations of the time zones and the zone bar answer
+// E_NOTIMPL.
 
 #include "Chronel_h.h"
 #include "PageDisplay.h"
@@ -120,6 +120,9 @@ public:
     // The zone-list revision counter, raised when the time changes.
     long bumpRevision() { return ++m_revision; }
     long revision() const { return m_revision; }
+    // The reminder revision counter, raised when a reminder goes after it was shown or a
+    // snooze reminder is made, so the pages redraw.
+    long bumpReminderRevision() { return ++m_reminderRevision; }
 
 private:
     CChronelApp& m_app;
@@ -127,4 +130,5 @@ private:
     PageDisplay m_display;
     bool m_correcting = false;
     long m_revision = 0;
+    long m_reminderRevision = 0;
 };

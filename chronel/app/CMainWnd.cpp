@@ -7,14 +7,21 @@
 #include "ChronelSettings.h"
 #include "resource.h"
 
+#include <mmsystem.h>
+
 namespace {
 constexpr UINT kMainClassStyle = CS_DBLCLKS | CS_BYTEALIGNCLIENT;
-constexpr UINT kReminderFast = 1000;
-constexpr UINT kReminderSlow = 60000;
 } // namespace
 
 CMainWnd::CMainWnd(CChronelApp& app)
-    : m_app(app), m_schedule(app.schedule()), m_tray(*this), m_balloons(m_tray, m_locator)
+    : m_app(app),
+      m_schedule(app.schedule()),
+      m_tray(*this),
+      m_balloons(m_tray, m_locator),
+      m_reminders(app.soundDevice(), [&app] {
+          if (CChronelProxyObj* automation = app.automationObject())
+              automation->bumpReminderRevision();
+      })
 {
     m_dispSettingsMessage = RegisterWindowMessageW(DISP_SETTINGS_MESSAGE);
     m_appUpdateMessage = RegisterWindowMessageW(APP_UPDATE_MESSAGE);
@@ -47,23 +54,8 @@ void CMainWnd::onCreate()
     SetClassLongPtrW(hwnd(), GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconW(CModule::instance(), MAKEINTRESOURCEW(IDI_CHRONEL))));
     m_schedule.postAutocheck();
-    setReminderInterval(kReminderFast);
+    m_reminders.attach(hwnd());
     m_locator.attach(hwnd(), ID_TRAY_ICON);
-}
-
-void CMainWnd::setReminderInterval(UINT interval)
-{
-    if (interval == m_reminderInterval)
-        return;
-    if (m_reminderInterval)
-        KillTimer(hwnd(), IDT_REMINDERS);
-    m_reminderInterval = SetTimer(hwnd(), IDT_REMINDERS, interval, nullptr) ? interval : 0;
-}
-
-void CMainWnd::onReminderTick()
-{
-    // With no reminder due within the next minute, the check runs once a minute.
-    setReminderInterval(kReminderSlow);
 }
 
 void CMainWnd::setTaskBarIcon(bool show) { m_tray.setTaskBarIcon(show); }
@@ -94,6 +86,7 @@ void CMainWnd::exitSequence()
     if (HWND page = pageHostWindow())
         DestroyWindow(page);
     m_pageHost.reset();
+    m_reminders.detach();
     destroy();
 }
 
@@ -133,7 +126,7 @@ LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_TIMER:
         if (wParam == IDT_REMINDERS)
-            onReminderTick();
+            m_reminders.onTimer();
         else
             m_schedule.onTimer(wParam);
         return 0;
@@ -145,6 +138,16 @@ LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_TIMECHANGE:
         m_schedule.onTimeChange();
+        m_reminders.refresh();
+        return 0;
+    case MM_MCINOTIFY:
+        m_reminders.onSoundNotify(wParam, lParam);
+        return 0;
+    case WM_REMINDER_SNOOZE:
+        m_reminders.onSnooze(wParam);
+        return 0;
+    case WM_REMINDER_CLOSED:
+        m_reminders.onClosed(wParam);
         return 0;
     case WM_TRAY_CALLBACK:
         m_tray.onCallback(wParam, lParam);
@@ -158,8 +161,7 @@ LRESULT CMainWnd::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_DESTROY:
-        KillTimer(hwnd(), IDT_REMINDERS);
-        m_reminderInterval = 0;
+        m_reminders.detach();
         m_app.sync().setMainWindow(nullptr);
         m_schedule.attach(nullptr);
         PostQuitMessage(0);

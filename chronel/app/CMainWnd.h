@@ -1,10 +1,11 @@
 #pragma once
 // Chronel's hidden main window "MWOrvelIDE": it lives as long as the program runs, owns the
-// check schedule's timers, the tray icon and the page host, and dispatches Chronel's private
+// check schedule's timers, the tray icon, the page host and the reminders, and dispatches Chronel's private
 // and registered messages.
 
 #include "CBalloonRequestHandler.h"
 #include "CCheckSchedule.h"
+#include "CReminders.h"
 #include "CTrayIcon.h"
 #include "CTrayIconLocator.h"
 #include "CUpdateUi.h"
@@ -40,7 +41,8 @@ public:
     void exitSequence();
 
     // Reminder timer 258: every second while a reminder is due within 65 s, else every minute.
-    UINT reminderInterval() const { return m_reminderInterval; }
+    UINT reminderInterval() const { return m_reminders.period(); }
+    CReminders& reminders() { return m_reminders; }
 
 protected:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -48,8 +50,6 @@ protected:
 private:
     void onCreate();
     void onCommand(UINT id);
-    void onReminderTick();
-    void setReminderInterval(UINT interval);
     void onPageHostClosed();
     void exitApplication() override { exitSequence(); }
 
@@ -61,8 +61,8 @@ private:
     CTrayIconLocator m_locator;
     CUpdateUi m_updateUi;
     CBalloonRequestHandler m_balloons;
+    CReminders m_reminders;
     std::unique_ptr<CPageHost> m_pageHost;
     UINT m_dispSettingsMessage = 0;
     UINT m_appUpdateMessage = 0;
-    UINT m_reminderInterval = 0;
 };

@@ -11,6 +11,7 @@ var Chronel = (function () {
         { id: 'home', file: 'HomePage.htm', title: 'Clock' },
         { id: 'sources', file: 'TimeSources.htm', title: 'Time Sources' },
         { id: 'schedule', file: 'Schedule.htm', title: 'Schedule' },
+        { id: 'reminders', file: 'Reminders.htm', title: 'Reminders' },
         { id: 'history', file: 'History.htm', title: 'History' },
         { id: 'about', file: 'About.htm', title: 'About' }
     ];
@@ -384,6 +385,159 @@ var Chronel = (function () {
         load();
     }
 
+    // --- Reminders and timers ---------------------------------------------------------
+
+    // GetReminderState answers 3 for a reminder that is not recurring; a recurring one is
+    // scheduled at 0. SetReminderState(n, b) stores 2 - b: 2 switches it on, 1 off.
+    var NOT_RECURRING = 3;
+    var STATE_ON = 2;
+    var STATE_OFF = 1;
+    var TICK_MS = 1000;
+
+    function button(text, title, handler) {
+        var b = document.createElement('button');
+        b.type = 'button';
+        setText(b, text);
+        b.title = title;
+        on(b, 'click', handler);
+        return b;
+    }
+
+    function clearChildren(element) {
+        while (element.firstChild) {
+            element.removeChild(element.firstChild);
+        }
+    }
+
+    function initReminders() {
+        var ext = program();
+        var message = $('reminder-message');
+        var revision = ext.GetReminderRevision(0);
+        var shown = [];
+
+        function addRow(body, number) {
+            var text = ext.GetReminderText(number);
+            var row = document.createElement('tr');
+            row.id = 'reminder-' + number;
+            cell(row, text, 'reminder-text');
+            cell(row, ext.GetReminderWhenText(number), 'reminder-when');
+            var left = cell(row, ext.GetRemainingText(number), 'reminder-left');
+            var actions = cell(row, '', 'row-actions');
+
+            var state = ext.GetReminderState(number);
+            if (state !== NOT_RECURRING) {
+                var label = document.createElement('label');
+                label.className = 'switch';
+                var box = document.createElement('input');
+                box.type = 'checkbox';
+                box.className = 'reminder-on';
+                box.checked = state === 0;
+                box.setAttribute('aria-label', 'Repeat ' + text);
+                on(box, 'click', function () {
+                    ext.SetReminderState(number, box.checked ? STATE_ON : STATE_OFF);
+                    setText(left, ext.GetRemainingText(number));
+                });
+                label.appendChild(box);
+                label.appendChild(document.createTextNode('On'));
+                actions.appendChild(label);
+            }
+            actions.appendChild(button('Show', 'Show this reminder now', function () {
+                ext.FireReminder(number);
+            }));
+            actions.appendChild(button('Edit', 'Change this reminder', function () {
+                if (ext.EditReminder(number) === 1) {
+                    load();
+                    showMessage(message, 'Reminder saved.');
+                }
+            }));
+            actions.appendChild(button('Delete', 'Delete this reminder', function () {
+                var question = 'Delete the reminder "' + text + '"?';
+                if (ext.ShowMessage(question, MB_YESNO | MB_ICONQUESTION, 0) !== IDYES) {
+                    return;
+                }
+                ext.DeleteReminder(number);
+                load();
+                showMessage(message, 'Reminder deleted.');
+            }));
+            body.appendChild(row);
+            shown.push({ number: number, left: left });
+        }
+
+        function load() {
+            var body = $('reminder-rows');
+            clearChildren(body);
+            shown = [];
+            var count = ext.GetReminderCount();
+            for (var i = 1; i <= count; i++) {
+                addRow(body, ext.GetReminderNumber(i));
+            }
+            if (shown.length === 0) {
+                var empty = document.createElement('tr');
+                cell(empty, 'No reminders yet. Press "New Reminder..." to add one.', 'empty').colSpan = 4;
+                body.appendChild(empty);
+            }
+            revision = ext.GetReminderRevision(0);
+        }
+
+        // Every second: the time left ticks, and a reminder that went or came (shown and
+        // deleted, snoozed) redraws the list.
+        function tick() {
+            if (ext.GetReminderRevision(0) !== revision || ext.GetReminderCount() !== shown.length) {
+                load();
+                return;
+            }
+            for (var i = 0; i < shown.length; i++) {
+                setText(shown[i].left, ext.GetRemainingText(shown[i].number));
+            }
+        }
+
+        on($('new-reminder'), 'click', function () {
+            if (ext.EditReminder(0) === 1) {
+                load();
+                showMessage(message, 'Reminder added.');
+            }
+        });
+
+        load();
+        initTimers(ext);
+        window.setInterval(tick, TICK_MS);
+    }
+
+    function initTimers(ext) {
+        function load() {
+            var list = $('timer-list');
+            clearChildren(list);
+            var count = ext.GetTimerCount();
+            for (var i = 0; i < count; i++) {
+                var text = ext.GetTimerText(i);
+                if (typeof text === 'string' && text !== '') {
+                    var item = document.createElement('li');
+                    setText(item, text);
+                    list.appendChild(item);
+                }
+            }
+            setText($('timer-summary'), count === 1 ? '1 timer added so far.' : count + ' timers added so far.');
+        }
+
+        on($('add-timer'), 'click', function () {
+            var minutes = $('timer-minutes');
+            var text = $('timer-text').value.replace(/^\s+|\s+$/g, '');
+            var value = minutes.value.replace(/^\s+|\s+$/g, '');
+            if (!/^[0-9]{1,4}$/.test(value)) {
+                setClass(minutes, 'invalid', true);
+                showMessage($('timer-message'), 'Enter the minutes as a number from 0 to 9999.', true);
+                return;
+            }
+            setClass(minutes, 'invalid', false);
+            ext.AddTimer(parseInt(value, 10), text);
+            $('timer-text').value = '';
+            load();
+            showMessage($('timer-message'), 'Timer added.');
+        });
+
+        load();
+    }
+
     // --- About ------------------------------------------------------------------------
 
     function initAbout() {
@@ -436,6 +590,7 @@ var Chronel = (function () {
         home: initHome,
         sources: initSources,
         schedule: initSchedule,
+        reminders: initReminders,
         history: initHistory,
         about: initAbout
     };

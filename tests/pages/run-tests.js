@@ -25,6 +25,7 @@ const PAGES = [
     { file: 'HomePage.htm', nav: 'nav-home', heading: 'Clock' },
     { file: 'TimeSources.htm', nav: 'nav-sources', heading: 'Time Sources' },
     { file: 'Schedule.htm', nav: 'nav-schedule', heading: 'Schedule' },
+    { file: 'Reminders.htm', nav: 'nav-reminders', heading: 'Reminders' },
     { file: 'History.htm', nav: 'nav-history', heading: 'History' },
     { file: 'About.htm', nav: 'nav-about', heading: 'About' }
 ];
@@ -375,6 +376,121 @@ test('the schedule page writes Autocheck, DailyUpdate, Hours, ExitOnCheck and th
     assert.equal(await page.isChecked('#exit-on-check'), true);
     assert.equal(await page.isChecked('#tooltip-date'), true);
     assert.equal(await page.inputValue('#hours'), '12');
+    await done();
+    await control('reset');
+});
+
+// The rows of the reminder list as [text, when, time left].
+async function reminderRows(page) {
+    return page.locator('#reminder-rows tr').evaluateAll((trs) =>
+        trs.filter((tr) => tr.id).map((tr) => Array.from(tr.cells).slice(0, 3).map((td) => td.textContent)));
+}
+
+test('the reminders page adds, shows, switches, edits and deletes reminders through the program', async () => {
+    await control('reset');
+    const { page, done } = await openPage('Reminders.htm');
+    assert.equal(await page.locator('#reminder-rows td.empty').count(), 1);
+
+    // "New Reminder..." opens the program's Reminder dialog; here the bridge fills it in.
+    await control('reminder-dialog', { action: 'ok', text: 'Stretch your legs', hours: '0', minutes: '30' });
+    await page.click('#new-reminder');
+    let rows = await reminderRows(page);
+    assert.equal(rows.length, 1);
+    assert.equal(rows[0][0], 'Stretch your legs');
+    assert.equal(rows[0][1], 'Countdown');
+    assert.match(rows[0][2], /^00:(30:00|29:5\d)$/);
+    assert.deepEqual(Object.keys(await registry('Reminders')), ['1']);
+    assert.equal((await registry()).ReminderNumber, 1);
+    // The time left ticks.
+    const first = rows[0][2];
+    await page.waitForFunction((before) => document.querySelector('#reminder-1 .reminder-left').textContent !== before,
+        first, { timeout: 5000 });
+
+    // A reminder every two days gets the switch that keeps it in the schedule.
+    await control('reminder-dialog', { action: 'ok', text: 'Water the plants', every: '2' });
+    await page.click('#new-reminder');
+    rows = await reminderRows(page);
+    assert.equal(rows.length, 2);
+    assert.deepEqual(rows[1].slice(0, 2), ['Water the plants', 'Every 2 days']);
+    assert.match(rows[1][2], /^1 day, /);
+    assert.equal(await page.isChecked('#reminder-2 .reminder-on'), true);
+    await shoot(page, 'Reminders-two.png');
+    await page.click('#reminder-2 .reminder-on');
+    assert.equal(await page.locator('#reminder-2 .reminder-left').innerText(), '00:00:00', 'off: not scheduled');
+    await page.reload();
+    assert.equal(await page.isChecked('#reminder-2 .reminder-on'), false);
+    await page.click('#reminder-2 .reminder-on');
+    assert.match(await page.locator('#reminder-2 .reminder-left').innerText(), /^1 day, /);
+
+    // "Show" raises the pop-up at once and leaves the record as it is.
+    await page.click('#reminder-1 button[title="Show this reminder now"]');
+    assert.equal((await control('reminders')).popups, 1);
+    assert.equal((await reminderRows(page)).length, 2);
+
+    // Editing and cancelling changes nothing; editing and OK saves the new text.
+    await control('reminder-dialog', { action: 'cancel' });
+    await page.click('#reminder-1 button[title="Change this reminder"]');
+    assert.equal((await reminderRows(page))[0][0], 'Stretch your legs');
+    await control('reminder-dialog', { action: 'ok', text: 'Stand up', hours: '1', minutes: '0' });
+    await control('answer', { button: 'yes' }); // "restart this countdown?"
+    await page.click('#reminder-1 button[title="Change this reminder"]');
+    rows = await reminderRows(page);
+    assert.deepEqual(rows.map((r) => r[0]).sort(), ['Stand up', 'Water the plants']);
+
+    // Delete asks first.
+    const target = await page.locator('#reminder-rows tr[id]').first().getAttribute('id');
+    await control('answer', { button: 'no' });
+    await page.click('#' + target + ' button[title="Delete this reminder"]');
+    assert.equal((await reminderRows(page)).length, 2, '"No" keeps it');
+    const boxes = await control('boxes');
+    assert.match(boxes[boxes.length - 1].text, /^Delete the reminder "/);
+    await control('answer', { button: 'yes' });
+    await page.click('#' + target + ' button[title="Delete this reminder"]');
+    assert.equal((await reminderRows(page)).length, 1);
+    assert.equal(Object.keys(await registry('Reminders')).length, 1);
+    await done();
+    await control('reset');
+});
+
+test('a reminder deleted after it was shown disappears from the page by itself', async () => {
+    await control('reset');
+    const { page, done } = await openPage('Reminders.htm');
+    // A countdown of 0:00 is due at once; the check timer shows it and deletes it.
+    await control('reminder-dialog', { action: 'ok', text: 'Now', hours: '0', minutes: '0', deleteWhenDone: '1' });
+    await page.click('#new-reminder');
+    await page.waitForFunction(() => document.querySelector('#reminder-rows td.empty') !== null, null, { timeout: 10000 });
+    const state = await control('reminders');
+    assert.equal(state.popups, 1, 'the pop-up is open');
+    const left = await control('registry', { key: 'Reminders' });
+    assert.equal(left.exists && Object.keys(left.values).length > 0, false);
+    await done();
+    await control('reset');
+});
+
+test('timers: the page adds entries with their texts and counts them', async () => {
+    await control('reset');
+    const { page, done } = await openPage('Reminders.htm');
+    assert.equal(await page.locator('#timer-summary').innerText(), '0 timers added so far.');
+    await page.fill('#timer-text', 'Tea is ready');
+    await page.fill('#timer-minutes', '5');
+    await page.click('#add-timer');
+    assert.deepEqual(await page.locator('#timer-list li').allInnerTexts(), ['Tea is ready']);
+    assert.equal(await page.locator('#timer-summary').innerText(), '1 timer added so far.');
+    const stored = await registry();
+    assert.equal(stored.TimerNumber, 1);
+    assert.equal(stored.Autocheck, 1, 'adding a timer writes a missing Autocheck');
+    const timer = await registry('Timer');
+    const names = Object.keys(timer).sort();
+    assert.equal(names.length, 2);
+    assert.equal(timer[names[1]], 'Tea is ready');
+    assert.equal(names[1], names[0].slice(0, -1) + 'D');
+    assert.equal(timer[names[0]], parseInt(names[0], 10) + 300);
+
+    await page.fill('#timer-minutes', 'ten');
+    await page.click('#add-timer');
+    assert.match(await page.locator('#timer-minutes').getAttribute('class'), /\binvalid\b/);
+    assert.equal((await registry()).TimerNumber, 1);
+    await shoot(page, 'Reminders-timer.png');
     await done();
     await control('reset');
 });

@@ -6,12 +6,14 @@
 #include "CDispatchForwarder.h"
 #include "CMainWnd.h"
 #include "CMessageBoxCapture.h"
+#include "CReminderDialogAnswer.h"
 #include "CSuiteRegistryTest.h"
 #include "ChronelSettings.h"
 #include "ComTypes.h"
 #include "UniqueHandle.h"
 #include "resource.h"
 
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -20,6 +22,7 @@ struct CChronelBinding::State {
     CClockSetterStub clock;
     std::unique_ptr<CChronelApp> app;
     std::unique_ptr<CMessageBoxCapture> capture;
+    std::unique_ptr<CReminderDialogAnswer> reminderDialog;
     int answer = IDYES;
     std::vector<CapturedBox> boxes;
 };
@@ -104,6 +107,7 @@ CChronelBinding::~CChronelBinding()
         DestroyWindow(m_state->app->mainWnd()->pageHostWindow());
     m_state->app.reset();
     m_state->capture.reset();
+    m_state->reminderDialog.reset();
     m_state->ole.reset();
 }
 
@@ -118,6 +122,7 @@ bool CChronelBinding::start(unsigned short ntpPort, std::string& error)
     seedSettings();
     s.capture = std::make_unique<CMessageBoxCapture>(
         [&s](const CapturedBox&) { return s.answer; }, [&s](const CapturedBox& box) { s.boxes.push_back(box); });
+    s.reminderDialog = std::make_unique<CReminderDialogAnswer>();
     s.app = std::make_unique<CChronelApp>(s.clock);
     if (ntpPort)
         s.app->sync().setPort(ntpPort);
@@ -174,9 +179,32 @@ bool CChronelBinding::control(const HttpRequest& request, HttpResponse& response
     } else if (request.path == "/control/reset") {
         seedSettings();
         s.boxes.clear();
+        // Pop-ups of an earlier test go; the schedule follows the emptied registry.
+        CReminders& reminders = s.app->mainWnd()->reminders();
+        reminders.popups().closeAll();
+        reminders.sound().stop();
+        reminders.refresh();
         // The main window plans the next check again, as after a change of Autocheck.
         SendMessageW(s.app->mainWnd()->hwnd(), WM_AUTOCHECK_CHANGED, 0, 0);
         response.body = "{\"ok\":true}";
+    } else if (request.path == "/control/reminder-dialog") {
+        // How the next Reminder dialog is answered.
+        CReminderDialogAnswer::Answer answer;
+        answer.ok = field("action") == "ok";
+        answer.text = CDispatchForwarder::widen(field("text"));
+        answer.countdown = !field("hours").empty() || !field("minutes").empty();
+        answer.hours = atoi(field("hours").c_str());
+        answer.minutes = atoi(field("minutes").c_str());
+        answer.everyDays = atoi(field("every").c_str());
+        answer.deleteWhenDone = field("deleteWhenDone") == "1";
+        s.reminderDialog->set(answer);
+        response.body = "{\"ok\":true}";
+    } else if (request.path == "/control/reminders") {
+        // The open reminder pop-ups and the check timer's period.
+        CReminders& reminders = s.app->mainWnd()->reminders();
+        response.body = "{\"popups\":" + std::to_string(reminders.popups().count()) +
+                        ",\"period\":" + std::to_string(reminders.period()) +
+                        ",\"dialogs\":" + std::to_string(s.reminderDialog->answered()) + "}";
     } else if (request.path == "/control/quit") {
         PostQuitMessage(0);
         response.body = "{\"ok\":true}";
