@@ -21,4 +21,6 @@ bool CWindowsVersion::isWindows2000()
 
 DWORD CWindowsVersion::majorVersion() { return version().dwMajorVersion; }
 
-bool CWindowsVersion::isNtFamily() { return version().dwPlatformId == VER_PLATFORM_WIN32_NT; }
+bool CWindowsVersion::isNtFamily() { return platformId() == VER_PLATFORM_WIN32_NT; }
+
+DWORD CWindowsVersion::platformId() { return version().dwPlatformId; }

@@ -12,4 +12,6 @@ public:
     static DWORD majorVersion();
     // Windows NT, 2000, XP and later, as opposed to the Windows 95 family.
     static bool isNtFamily();
+    // VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS, or another platform's number.
+    static DWORD platformId();
 };
