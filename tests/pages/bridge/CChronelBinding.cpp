@@ -6,7 +6,7 @@
 #include "CDispatchForwarder.h"
 #include "CMainWnd.h"
 #include "CMessageBoxCapture.h"
-#include "CReminderDialogAnswer.h"
+#include "CDialogAnswers.h"
 #include "CSuiteRegistryTest.h"
 #include "ChronelSettings.h"
 #include "ComTypes.h"
@@ -22,7 +22,7 @@ struct CChronelBinding::State {
     CClockSetterStub clock;
     std::unique_ptr<CChronelApp> app;
     std::unique_ptr<CMessageBoxCapture> capture;
-    std::unique_ptr<CReminderDialogAnswer> reminderDialog;
+    std::unique_ptr<CDialogAnswers> dialogs;
     int answer = IDYES;
     std::vector<CapturedBox> boxes;
 };
@@ -107,7 +107,7 @@ CChronelBinding::~CChronelBinding()
         DestroyWindow(m_state->app->mainWnd()->pageHostWindow());
     m_state->app.reset();
     m_state->capture.reset();
-    m_state->reminderDialog.reset();
+    m_state->dialogs.reset();
     m_state->ole.reset();
 }
 
@@ -122,7 +122,7 @@ bool CChronelBinding::start(unsigned short ntpPort, std::string& error)
     seedSettings();
     s.capture = std::make_unique<CMessageBoxCapture>(
         [&s](const CapturedBox&) { return s.answer; }, [&s](const CapturedBox& box) { s.boxes.push_back(box); });
-    s.reminderDialog = std::make_unique<CReminderDialogAnswer>();
+    s.dialogs = std::make_unique<CDialogAnswers>();
     s.app = std::make_unique<CChronelApp>(s.clock);
     if (ntpPort)
         s.app->sync().setPort(ntpPort);
@@ -189,7 +189,7 @@ bool CChronelBinding::control(const HttpRequest& request, HttpResponse& response
         response.body = "{\"ok\":true}";
     } else if (request.path == "/control/reminder-dialog") {
         // How the next Reminder dialog is answered.
-        CReminderDialogAnswer::Answer answer;
+        CDialogAnswers::Answer answer;
         answer.ok = field("action") == "ok";
         answer.text = CDispatchForwarder::widen(field("text"));
         answer.countdown = !field("hours").empty() || !field("minutes").empty();
@@ -197,14 +197,14 @@ bool CChronelBinding::control(const HttpRequest& request, HttpResponse& response
         answer.minutes = atoi(field("minutes").c_str());
         answer.everyDays = atoi(field("every").c_str());
         answer.deleteWhenDone = field("deleteWhenDone") == "1";
-        s.reminderDialog->set(answer);
+        s.dialogs->set(answer);
         response.body = "{\"ok\":true}";
     } else if (request.path == "/control/reminders") {
         // The open reminder pop-ups and the check timer's period.
         CReminders& reminders = s.app->mainWnd()->reminders();
         response.body = "{\"popups\":" + std::to_string(reminders.popups().count()) +
                         ",\"period\":" + std::to_string(reminders.period()) +
-                        ",\"dialogs\":" + std::to_string(s.reminderDialog->answered()) + "}";
+                        ",\"dialogs\":" + std::to_string(s.dialogs->answered()) + "}";
     } else if (request.path == "/control/quit") {
         PostQuitMessage(0);
         response.body = "{\"ok\":true}";

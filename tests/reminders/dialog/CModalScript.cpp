@@ -45,25 +45,38 @@ void CALLBACK CModalScript::onTimer(HWND, UINT, UINT_PTR id, DWORD)
     }
 }
 
+namespace {
+
+struct Search {
+    int marker;
+    HWND found;
+};
+
+// Window enumeration callbacks are stdcall on x86: plain functions, not lambdas.
+BOOL CALLBACK findMarked(HWND window, LPARAM lParam)
+{
+    auto* s = reinterpret_cast<Search*>(lParam);
+    // Enabled: a dialog that has opened another modal one behind it is not the one.
+    if (isDialogWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window) && GetDlgItem(window, s->marker)) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK cancelDialog(HWND window, LPARAM)
+{
+    if (isDialogWindow(window))
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+} // namespace
+
 HWND CModalScript::findDialog() const
 {
-    struct Search {
-        int marker;
-        HWND found;
-    } search{m_markerId, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            // Enabled: a dialog that has opened another modal one behind it is not the one.
-            if (isDialogWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window)
-                && GetDlgItem(window, s->marker)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{m_markerId, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), findMarked, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -80,12 +93,5 @@ void CModalScript::tick()
         return;
     KillTimer(nullptr, m_timer);
     m_timer = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            if (isDialogWindow(window))
-                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            return TRUE;
-        },
-        0);
+    EnumThreadWindows(GetCurrentThreadId(), cancelDialog, 0);
 }
