@@ -16,15 +16,30 @@ std::wstring windowText(HWND window)
     return text;
 }
 
-// A message box is a dialog whose text is a static control with id 0xFFFF; a dialog of our
-// own may use that id only for its icon.
+// A message box is a dialog whose text is a static control with id 0xFFFF, and which holds
+// nothing but static controls and push buttons. Our own dialogs use 0xFFFF for their plain
+// labels too, but they also hold edits, combo boxes, check boxes or radio buttons.
 bool isMessageBox(HWND window)
 {
     wchar_t className[16];
     if (!GetClassNameW(window, className, 16) || wcscmp(className, L"#32770") != 0)
         return false;
     HWND text = GetDlgItem(window, 0xFFFF);
-    return text && (GetWindowLongW(text, GWL_STYLE) & SS_TYPEMASK) != SS_ICON;
+    if (!text || (GetWindowLongW(text, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        return false;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t childClass[16];
+        if (!GetClassNameW(child, childClass, 16))
+            return false;
+        if (_wcsicmp(childClass, L"Static") == 0)
+            continue;
+        if (_wcsicmp(childClass, L"Button") != 0)
+            return false;
+        const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+        if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)
+            return false;
+    }
+    return true;
 }
 
 UINT iconOf(HWND box)

@@ -119,7 +119,9 @@ void CReminderDialog::setUpControls(int64_t now)
 void CReminderDialog::showPicture(UINT bitmapId)
 {
     // A static control does not own the bitmap it shows: the dialog keeps it until it ends.
-    m_picture.reset(LoadImageW(resources(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    // The pictures stand on the classic grey (192, 192, 192), which this maps to the user's
+    // dialog face colour.
+    m_picture.reset(LoadImageW(resources(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
     SendDlgItemMessageW(hwnd(), IDC_REMINDER_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(m_picture.get()));
 }
