@@ -4,6 +4,8 @@
 #include "CComRegistration.h"
 #include "CComServer.h"
 #include "CMainWnd.h"
+#include "CTimeZoneBar.h"
+#include "ZoneBarSettings.h"
 #include "CModule.h"
 #include "CRegistryKey.h"
 #include "CUninstaller.h"
@@ -43,6 +45,7 @@ CChronelApp::CChronelApp(IClockSetter& clock)
 
 CChronelApp::~CChronelApp()
 {
+    showTimeZoneBar(false);
     m_mainWnd.reset();
     m_automation.reset();
     m_components.release();
@@ -208,6 +211,8 @@ bool CChronelApp::startUp()
     m_fileInfo.install(CModule::folder());
     if (!createMainWindow())
         return false;
+    if (settings::read(settings::kTimeZoneBar))
+        showTimeZoneBar(true);
     connectCompanion();
     m_components.startVault(arguments());
     if (m_showPage)
@@ -215,8 +220,31 @@ bool CChronelApp::startUp()
     return true;
 }
 
+void CChronelApp::showTimeZoneBar(bool on)
+{
+    if (!on) {
+        if (m_bar && m_bar->hwnd() && IsWindow(m_bar->hwnd()))
+            m_bar->close(false);
+        m_bar.reset();
+        return;
+    }
+    if (timeZoneBar() || !m_mainWnd || !m_mainWnd->exists())
+        return;
+    // A bar the user closed is gone but for its object.
+    m_bar.reset();
+    m_bar = std::make_unique<CTimeZoneBar>(*m_barShell, automationObject(), [](bool) {});
+    if (!m_bar->open(m_mainWnd->hwnd()))
+        m_bar.reset();
+}
+
+CTimeZoneBar* CChronelApp::timeZoneBar() const
+{
+    return m_bar && m_bar->hwnd() && IsWindow(m_bar->hwnd()) ? m_bar.get() : nullptr;
+}
+
 int CChronelApp::exitInstance()
 {
+    showTimeZoneBar(false);
     m_mainWnd.reset();
     m_fileInfo.remove();
     m_components.release();

@@ -17,6 +17,8 @@
 #include "ComTypes.h"
 #include "IClockSetter.h"
 #include "ISoundDevice.h"
+#include "CShellAppBar.h"
+#include "ITimeZoneSetter.h"
 
 #include <memory>
 #include <optional>
@@ -24,6 +26,7 @@
 
 class CMainWnd;
 class CChronelProxyObj;
+class CTimeZoneBar;
 
 class CChronelApp : public CApplication {
 public:
@@ -61,6 +64,18 @@ public:
     // the main window is created.
     ISoundDevice& soundDevice() { return *m_sound; }
     void setSoundDevice(ISoundDevice& device) { m_sound = &device; }
+    // Applies a catalogue zone to the computer: SetTimeZoneInformation unless a test gives
+    // its own.
+    ITimeZoneSetter& timeZoneSetter() { return *m_zoneSetter; }
+    void setTimeZoneSetter(ITimeZoneSetter& setter) { m_zoneSetter = &setter; }
+
+    // The time zone bar: opened (when the main window exists) or closed as the application
+    // closes it, which leaves "TimeZoneBar" as it is.
+    void showTimeZoneBar(bool on);
+    // The open bar, or null (also after the user closed it).
+    CTimeZoneBar* timeZoneBar() const;
+    // The shell that docks the bar: SHAppBarMessage unless a test gives its own.
+    void setAppBarShell(IAppBarShell& shell) { m_barShell = &shell; }
 
     bool exitOnCheck() const { return m_exitOnCheck; }
     bool autocheck() const { return m_autocheck; }
@@ -86,6 +101,11 @@ private:
     IClockSetter& m_clock;
     CMciSoundDevice m_mciSound;
     ISoundDevice* m_sound = &m_mciSound;
+    CSystemTimeZoneSetter m_systemZoneSetter;
+    ITimeZoneSetter* m_zoneSetter = &m_systemZoneSetter;
+    CShellAppBar m_shellAppBar;
+    IAppBarShell* m_barShell = &m_shellAppBar;
+    std::unique_ptr<CTimeZoneBar> m_bar;
     std::shared_ptr<UpdateParts> m_update;
     std::unique_ptr<CClockSync> m_sync;
     CCheckSchedule m_schedule;

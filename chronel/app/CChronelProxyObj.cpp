@@ -1,4 +1,5 @@
 #include "CChronelProxyObj.h"
+#include "ProxyAnswers.h"
 
 #include "AboutText.h"
 #include "CChronelApp.h"
@@ -18,59 +19,12 @@
 #include <algorithm>
 #include <new>
 
-namespace {
-
-// One operation's answer: the COM guard, the out-pointer check and the conversion to the
-// interface's types. A body that throws becomes an error result.
-template <typename Body>
-HRESULT answerNumber(LONG* out, Body body)
-{
-    return comGuard([&]() -> HRESULT {
-        if (!out)
-            return E_POINTER;
-        *out = static_cast<LONG>(body());
-        return S_OK;
-    });
-}
-
-template <typename Body>
-HRESULT answerText(BSTR* out, Body body)
-{
-    return comGuard([&]() -> HRESULT { return returnText(body(), out); });
-}
-
-// An entry that may not exist: S_FALSE with no text when `body` finds none.
-template <typename Body>
-HRESULT answerEntry(BSTR* out, Body body)
-{
-    return comGuard([&]() -> HRESULT {
-        if (!out)
-            return E_POINTER;
-        std::wstring text;
-        if (!body(text)) {
-            *out = nullptr;
-            return S_FALSE;
-        }
-        return returnText(text, out);
-    });
-}
-
-template <typename Body>
-HRESULT act(Body body)
-{
-    return comGuard([&]() -> HRESULT {
-        body();
-        return S_OK;
-    });
-}
-
-std::wstring textOf(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
-
-} // namespace
+using namespace proxyanswer;
 
 CChronelProxyObj::CChronelProxyObj(CChronelApp& app)
     : TRefCounted(IID_IChronelProxyObj, CModule::instance()), m_app(app)
 {
+    m_catalogue.load();
     CComModule::instance().lock();
 }
 
@@ -250,8 +204,7 @@ HRESULT CChronelProxyObj::EditReminder(LONG number, LONG* ok)
         CReminders* reminders = remindersOf(m_app);
         if (!reminders)
             return 0;
-        HWND owner = m_hostWindow && IsWindow(m_hostWindow) ? m_hostWindow : m_app.mainWnd()->hwnd();
-        return reminders->edit(number, owner) ? 1 : 0;
+        return reminders->edit(number, dialogOwner()) ? 1 : 0;
     });
 }
 
@@ -278,16 +231,11 @@ HRESULT CChronelProxyObj::GetReminderText(LONG number, BSTR* text)
 
 HRESULT CChronelProxyObj::GetReminderNumber(LONG index, LONG* number)
 {
-    return comGuard([&]() -> HRESULT {
-        if (!number)
-            return E_POINTER;
-        long found = 0;
-        if (!CReminderStore().numberAt(index, found)) {
-            *number = 0;
-            return S_FALSE;
-        }
-        *number = found;
-        return S_OK;
+    return answerNumberEntry(number, [&](LONG& found) {
+        long n = 0;
+        const bool exists = CReminderStore().numberAt(index, n);
+        found = n;
+        return exists;
     });
 }
 
@@ -365,44 +313,3 @@ HRESULT CChronelProxyObj::GetAboutHtml(BSTR* text)
 {
     return answerText(text, [&] { return abouttext::html(m_app.displayName()); });
 }
-
-// --- Time zones and the zone bar: E_NOTIMPL ---------------------------------------
-
-HRESULT CChronelProxyObj::GetZoneTimeText(LONG, LONG, BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetZoneDateText(LONG, LONG, BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetZoneCount(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetZoneName(LONG, BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetZoneCatalogueIndex(LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::ShowTimeZoneBar(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::AddZone(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::DeleteZone(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::EditZone(BSTR, LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::IsBarShown(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::IsZoneInBar(LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetAtThisLocation(BSTR, LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::SetAtThisLocation(LONG, LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetHomeZoneIndex(LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetHomeZoneName(BSTR*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetRevision(LONG, LONG*) { return E_NOTIMPL; }
-// A plain message box (remember = 0) over the main window, with the application title; a
-// page may choose the buttons, the icon and the default button, nothing else. The
-// remembered confirmation has a dialog of its own, made with the zone list.
-HRESULT CChronelProxyObj::ShowMessage(BSTR text, LONG type, LONG remember, LONG* button)
-{
-    if (remember != 0)
-        return E_NOTIMPL;
-    return answerNumber(button, [&] {
-        const UINT style = static_cast<UINT>(type) & (MB_TYPEMASK | MB_ICONMASK | MB_DEFMASK);
-        HWND owner = m_app.mainWnd() ? m_app.mainWnd()->hwnd() : nullptr;
-        return MessageBoxW(owner, textOf(text).c_str(), loadString(kAppTitleStringId).c_str(), style);
-    });
-}
-HRESULT CChronelProxyObj::ApplyZone(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetConfirmZoneChange(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::SetConfirmZoneChange(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::IsHomeZoneInBar(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::MoveZone(LONG, LONG, LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetBarAutoHide(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::GetBarAlwaysOnTop(LONG*) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::SetBarAutoHide(LONG) { return E_NOTIMPL; }
-HRESULT CChronelProxyObj::SetBarAlwaysOnTop(LONG) { return E_NOTIMPL; }

@@ -2,9 +2,10 @@
 // The automation object of class ChronelProxyObj: what the pages reach as window.external,
 // and what script clients create through COM. Each operation is a thin layer over the
 // subsystem that owns it, reached through the application object; only the page host's
-// display copy is the object's own. Operations of the time zones and the zone bar answer
-// E_NOTIMPL.
+// display copy and the zone catalogue are the object's own; the time-zone operations stand
+// in CChronelProxyZones.cpp.
 
+#include "CZoneCatalogue.h"
 #include "Chronel_h.h"
 #include "PageDisplay.h"
 #include "TDispatchImpl.h"
@@ -125,7 +126,11 @@ public:
     long bumpReminderRevision() { return ++m_reminderRevision; }
 
 private:
+    // Dialogs and messages stand over the page host, or the main window without one.
+    HWND dialogOwner() const;
+
     CChronelApp& m_app;
+    CZoneCatalogue m_catalogue; // loaded once, with the object
     HWND m_hostWindow = nullptr;
     PageDisplay m_display;
     bool m_correcting = false;

@@ -4,6 +4,7 @@
 #include "CChronelApp.h"
 #include "CChronelProxyObj.h"
 #include "CPageHost.h"
+#include "CZoneList.h"
 #include "ChronelSettings.h"
 #include "resource.h"
 
@@ -55,6 +56,7 @@ void CMainWnd::onCreate()
                      reinterpret_cast<LONG_PTR>(LoadIconW(CModule::instance(), MAKEINTRESOURCEW(IDI_CHRONEL))));
     m_schedule.postAutocheck();
     m_reminders.attach(hwnd());
+    CZoneList().convertOlderLayout();
     m_locator.attach(hwnd(), ID_TRAY_ICON);
 }
 
@@ -83,6 +85,7 @@ void CMainWnd::onPageHostClosed()
 void CMainWnd::exitSequence()
 {
     m_tray.remove();
+    m_app.showTimeZoneBar(false);
     if (HWND page = pageHostWindow())
         DestroyWindow(page);
     m_pageHost.reset();

@@ -11,6 +11,7 @@ var Chronel = (function () {
         { id: 'home', file: 'HomePage.htm', title: 'Clock' },
         { id: 'sources', file: 'TimeSources.htm', title: 'Time Sources' },
         { id: 'schedule', file: 'Schedule.htm', title: 'Schedule' },
+        { id: 'zones', file: 'WorldTime.htm', title: 'World Time' },
         { id: 'reminders', file: 'Reminders.htm', title: 'Reminders' },
         { id: 'history', file: 'History.htm', title: 'History' },
         { id: 'about', file: 'About.htm', title: 'About' }
@@ -538,6 +539,228 @@ var Chronel = (function () {
         load();
     }
 
+    // --- World time and the time zone bar ----------------------------------------------
+
+    var DATE_SHORTDATE = 0x1;
+    var DATE_LONGDATE = 0x2;
+    var TIME_NOSECONDS = 0x2;
+    // The automation interface's true, as the bar settings take it.
+    var AUTOMATION_TRUE = -1;
+    var HOME = 0;
+
+    function initZones() {
+        var ext = program();
+        var message = $('zone-message');
+        var revision = -1;
+        var shown = [];
+
+        function zoneButton(text, title, handler, enabled) {
+            var b = button(text, title, handler);
+            b.disabled = enabled === false;
+            return b;
+        }
+
+        function applyZone(index, name) {
+            var question = 'Change this computer\'s time zone to the zone of "' + name + '"?';
+            if (ext.ShowMessage(question, MB_YESNO | MB_ICONQUESTION, 1) !== 1) {
+                return;
+            }
+            ext.ApplyZone(index);
+            load();
+        }
+
+        function addRow(body, n, count) {
+            var name = ext.GetZoneName(n);
+            if (typeof name !== 'string') {
+                return;
+            }
+            var index = ext.GetZoneCatalogueIndex(n);
+            var row = document.createElement('tr');
+            row.id = 'zone-' + n;
+            var label = cell(row, name, 'zone-name');
+            if (ext.IsZoneInBar(n) === 1) {
+                var badge = document.createElement('span');
+                badge.className = 'badge';
+                badge.title = 'Shown in the time zone bar';
+                setText(badge, 'bar');
+                label.appendChild(badge);
+            }
+            var time = cell(row, '', 'zone-time');
+            var date = cell(row, '', 'zone-date');
+            var actions = cell(row, '', 'row-actions');
+
+            var here = document.createElement('label');
+            here.className = 'switch';
+            var box = document.createElement('input');
+            box.type = 'checkbox';
+            box.className = 'zone-here';
+            box.checked = ext.GetAtThisLocation('', n) === 1;
+            box.setAttribute('aria-label', 'I am at ' + name);
+            on(box, 'click', function () {
+                ext.SetAtThisLocation(n, flag(box.checked));
+                load();
+            });
+            here.appendChild(box);
+            here.appendChild(document.createTextNode('Here'));
+            actions.appendChild(here);
+            actions.appendChild(zoneButton('\u2191', 'Move up', function () {
+                ext.MoveZone(n, -1);
+                load();
+            }, n > 1));
+            actions.appendChild(zoneButton('\u2193', 'Move down', function () {
+                ext.MoveZone(n, 1);
+                load();
+            }, n < count));
+            actions.appendChild(zoneButton('Edit', 'Change this location', function () {
+                if (ext.EditZone(name, n) === 1) {
+                    load();
+                }
+            }));
+            actions.appendChild(zoneButton('Use', 'Set this computer to this time zone', function () {
+                applyZone(index, name);
+            }));
+            actions.appendChild(zoneButton('Delete', 'Delete this location', function () {
+                if (ext.ShowMessage('Delete the location "' + name + '"?', MB_YESNO | MB_ICONQUESTION, 0) !== IDYES) {
+                    return;
+                }
+                ext.DeleteZone(n);
+                load();
+                showMessage(message, 'Location deleted.');
+            }));
+            body.appendChild(row);
+            shown.push({ index: index, time: time, date: date });
+        }
+
+        function refreshTimes() {
+            setText($('home-time'), ext.GetZoneTimeText(ext.GetHomeZoneIndex(0), 0));
+            setText($('home-date'), ext.GetZoneDateText(ext.GetHomeZoneIndex(0), DATE_LONGDATE));
+            for (var i = 0; i < shown.length; i++) {
+                setText(shown[i].time, ext.GetZoneTimeText(shown[i].index, 0));
+                setText(shown[i].date, ext.GetZoneDateText(shown[i].index, DATE_SHORTDATE));
+            }
+        }
+
+        function load() {
+            setText($('home-name'), ext.GetHomeZoneName());
+            var body = $('zone-rows');
+            clearChildren(body);
+            shown = [];
+            var count = ext.GetZoneCount();
+            for (var n = 1; n <= count; n++) {
+                addRow(body, n, count);
+            }
+            if (shown.length === 0) {
+                var empty = document.createElement('tr');
+                cell(empty, 'No locations yet. Press "Add Location..." to add one.', 'empty').colSpan = 4;
+                body.appendChild(empty);
+            }
+            $('bar-shown').checked = ext.IsBarShown() === 1;
+            $('bar-autohide').checked = ext.GetBarAutoHide() === 1;
+            $('bar-ontop').checked = ext.GetBarAlwaysOnTop() === 1;
+            $('confirm-zone').checked = ext.GetConfirmZoneChange() === 1;
+            revision = ext.GetRevision(0);
+            refreshTimes();
+        }
+
+        // Every second the times move on; a change of the list (from the bar, a dialog, the
+        // clock) redraws it.
+        function tick() {
+            if (ext.GetRevision(0) !== revision) {
+                load();
+                return;
+            }
+            refreshTimes();
+        }
+
+        on($('add-zone'), 'click', function () {
+            if (ext.AddZone() === 1) {
+                load();
+                showMessage(message, 'Location added.');
+            }
+        });
+        on($('edit-home'), 'click', function () {
+            if (ext.EditZone(ext.GetHomeZoneName(), HOME) === 1) {
+                load();
+            }
+        });
+        on($('bar-shown'), 'click', function () {
+            ext.ShowTimeZoneBar(flag($('bar-shown').checked));
+        });
+        on($('bar-autohide'), 'click', function () {
+            ext.SetBarAutoHide($('bar-autohide').checked ? AUTOMATION_TRUE : 0);
+        });
+        on($('bar-ontop'), 'click', function () {
+            ext.SetBarAlwaysOnTop($('bar-ontop').checked ? AUTOMATION_TRUE : 0);
+        });
+        on($('confirm-zone'), 'click', function () {
+            ext.SetConfirmZoneChange(flag($('confirm-zone').checked));
+        });
+
+        load();
+        window.setInterval(tick, TICK_MS);
+    }
+
+    // The time zone bar's page: the zones chosen for the bar, each with its time.
+    function initBar() {
+        var ext = program();
+        var revision = -1;
+        var shown = [];
+
+        function add(list, name, index) {
+            var item = document.createElement('span');
+            item.className = 'bar-zone';
+            item.setAttribute('role', 'listitem');
+            var label = document.createElement('span');
+            label.className = 'bar-name';
+            setText(label, name);
+            var time = document.createElement('strong');
+            time.className = 'bar-time';
+            item.appendChild(label);
+            item.appendChild(time);
+            list.appendChild(item);
+            shown.push({ index: index, time: time });
+        }
+
+        function refreshTimes() {
+            for (var i = 0; i < shown.length; i++) {
+                setText(shown[i].time, ext.GetZoneTimeText(shown[i].index, TIME_NOSECONDS));
+            }
+        }
+
+        function load() {
+            var list = $('bar-zones');
+            clearChildren(list);
+            shown = [];
+            if (ext.IsHomeZoneInBar() === 1) {
+                add(list, ext.GetHomeZoneName(), ext.GetHomeZoneIndex(0));
+            }
+            var count = ext.GetZoneCount();
+            for (var n = 1; n <= count; n++) {
+                var name = ext.GetZoneName(n);
+                if (typeof name === 'string' && ext.IsZoneInBar(n) === 1) {
+                    add(list, name, ext.GetZoneCatalogueIndex(n));
+                }
+            }
+            if (shown.length === 0) {
+                var none = document.createElement('span');
+                none.className = 'bar-empty';
+                setText(none, 'No time zones are chosen for the bar.');
+                list.appendChild(none);
+            }
+            revision = ext.GetRevision(0);
+            refreshTimes();
+        }
+
+        load();
+        window.setInterval(function () {
+            if (ext.GetRevision(0) !== revision) {
+                load();
+            } else {
+                refreshTimes();
+            }
+        }, TICK_MS);
+    }
+
     // --- About ------------------------------------------------------------------------
 
     function initAbout() {
@@ -590,6 +813,8 @@ var Chronel = (function () {
         home: initHome,
         sources: initSources,
         schedule: initSchedule,
+        zones: initZones,
+        bar: initBar,
         reminders: initReminders,
         history: initHistory,
         about: initAbout

@@ -183,7 +183,7 @@ TEST_F(AutomationTest, HistoryThroughTheInterface)
     EXPECT_EQ(take(text), L"0s");
 }
 
-TEST_F(AutomationTest, TextsProductFlagAndTheOperationsAnsweringNotImplemented)
+TEST_F(AutomationTest, TextsProductFlagAndOperationsWithoutAMainWindow)
 {
     IChronelProxyObj* o = automation();
     app->setDisplayName(L"Chronel & Co");
@@ -206,7 +206,8 @@ TEST_F(AutomationTest, TextsProductFlagAndTheOperationsAnsweringNotImplemented)
     CRegistryKey::deleteTree(HKEY_LOCAL_MACHINE, L"Software\\Orvel Software");
 
     LONG number = 0;
-    EXPECT_EQ(o->GetZoneCount(&number), E_NOTIMPL);
+    EXPECT_EQ(o->GetZoneCount(&number), S_OK);
+    EXPECT_EQ(number, 0);
     // Reminders and timers without a main window: the stored ones are still counted.
     EXPECT_EQ(o->GetReminderCount(&number), S_OK);
     EXPECT_EQ(number, 0);
@@ -219,7 +220,11 @@ TEST_F(AutomationTest, TextsProductFlagAndTheOperationsAnsweringNotImplemented)
                     .writeEnciphered(L"uioutn", L"About %s"));
     ASSERT_EQ(o->GetAboutHtml(&text), S_OK);
     EXPECT_EQ(take(text).rfind(L"About Chronel & Co<br><a target=", 0), 0u);
-    EXPECT_EQ(o->IsBarShown(&number), E_NOTIMPL);
+    EXPECT_EQ(o->IsBarShown(&number), S_OK);
+    EXPECT_EQ(number, 0) << "no bar without the main window";
+    EXPECT_EQ(o->ShowTimeZoneBar(1), S_OK);
+    EXPECT_EQ(o->IsBarShown(&number), S_OK);
+    EXPECT_EQ(number, 0);
 
     // Without Cofferctl or the companion the components stay missing.
     LONG exists = 5;
@@ -331,10 +336,14 @@ TEST_F(AutomationTest, ShowMessageAsksWithAMessageBox)
         EXPECT_EQ(boxes[0].buttons, c.buttons);
         EXPECT_EQ(boxes[0].icon, c.icon);
     }
-    // The remembered confirmation is not a plain box.
+    // The remembered confirmation, once the user asked not to be asked again, is no box at all.
+    settings::write(settings::Dword{L"ChangeTimeZone", 0}, 1);
+    CMessageBoxCapture none;
     CBstr text(L"Change the zone?");
     LONG button = 0;
-    EXPECT_EQ(o->ShowMessage(text.get(), MB_YESNO, 1, &button), E_NOTIMPL);
+    ASSERT_EQ(o->ShowMessage(text.get(), MB_YESNO, 1, &button), S_OK);
+    EXPECT_EQ(button, 1);
+    EXPECT_TRUE(none.boxes().empty());
     EXPECT_EQ(o->ShowMessage(text.get(), MB_YESNO, 0, nullptr), E_POINTER);
 }
 

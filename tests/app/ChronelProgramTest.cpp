@@ -4,6 +4,7 @@
 
 #include "CChildProcess.h"
 #include "CRegistryKey.h"
+#include "CZoneList.h"
 #include "CSuiteRegistryTest.h"
 #include "ChronelSettings.h"
 #include "ComPtr.h"
@@ -293,6 +294,10 @@ TEST_F(ChronelProgramTest, ScriptClientDrivesTheAutomationServer)
     ASSERT_TRUE(registration.waitForExit(kStartMs));
     EXPECT_TRUE(registration.windows().empty());
 
+    const CZoneList zones;
+    for (long k = 1; k <= 3; ++k)
+        ASSERT_TRUE(zones.save(k, true, L"Zone " + std::to_wstring(k), ZoneRecord{uint32_t(k), 1, 0, 1}));
+
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);
     const std::wstring script = std::wstring(folder) + L"chronel_client.js";
@@ -308,8 +313,13 @@ TEST_F(ChronelProgramTest, ScriptClientDrivesTheAutomationServer)
                "o.SetExitOnCheck(1);\n"
                "WScript.Echo('next=' + o.GetNextCheckText());\n"
                "WScript.Echo('internet=' + o.GetInternetCheck());\n"
-               "try { o.GetZoneCount(); WScript.Echo('zones'); } catch (e) {\n"
-               "  WScript.Echo('zones=' + (e.number >>> 0).toString(16)); }\n"
+               "WScript.Echo('zones=' + o.GetZoneCount());\n"
+               "o.DeleteZone(1);\n"
+               "WScript.Echo('moved=' + o.MoveZone(2, -1));\n"
+               "WScript.Echo('first=' + o.GetZoneName(1));\n"
+               "WScript.Echo('edge=' + o.MoveZone(1, -1));\n"
+               "WScript.Echo('revision=' + o.GetRevision(0));\n"
+               "WScript.Echo('home=[' + o.GetHomeZoneName() + ']');\n"
                "try { o.GetServer('x'); } catch (e) { WScript.Echo('bad=' + (e.number >>> 0).toString(16)); }\n";
     }
     wchar_t system[MAX_PATH] = {};
@@ -325,7 +335,14 @@ TEST_F(ChronelProgramTest, ScriptClientDrivesTheAutomationServer)
     EXPECT_NE(output.find(L"server6=[]"), std::wstring::npos) << output;
     EXPECT_NE(output.find(L"next=On next application start"), std::wstring::npos) << output;
     EXPECT_NE(output.find(L"internet=0"), std::wstring::npos) << output;
-    EXPECT_NE(output.find(L"zones=80004001"), std::wstring::npos) << "E_NOTIMPL\n" << output;
+    // The zone list: 3 zones, the first deleted, the (new) second moved up.
+    EXPECT_NE(output.find(L"zones=3"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"moved=1"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"first=Zone 3"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"edge=0"), std::wstring::npos) << output;
+    EXPECT_NE(output.find(L"revision=2"), std::wstring::npos) << output;
+    EXPECT_EQ(output.find(L"home=[]"), std::wstring::npos) << output;
+    EXPECT_EQ(zones.count(), 2);
     EXPECT_NE(output.find(L"bad="), std::wstring::npos) << output;
 
     std::wstring server2;

@@ -25,6 +25,7 @@ const PAGES = [
     { file: 'HomePage.htm', nav: 'nav-home', heading: 'Clock' },
     { file: 'TimeSources.htm', nav: 'nav-sources', heading: 'Time Sources' },
     { file: 'Schedule.htm', nav: 'nav-schedule', heading: 'Schedule' },
+    { file: 'WorldTime.htm', nav: 'nav-zones', heading: 'World Time' },
     { file: 'Reminders.htm', nav: 'nav-reminders', heading: 'Reminders' },
     { file: 'History.htm', nav: 'nav-history', heading: 'History' },
     { file: 'About.htm', nav: 'nav-about', heading: 'About' }
@@ -491,6 +492,100 @@ test('timers: the page adds entries with their texts and counts them', async () 
     assert.match(await page.locator('#timer-minutes').getAttribute('class'), /\binvalid\b/);
     assert.equal((await registry()).TimerNumber, 1);
     await shoot(page, 'Reminders-timer.png');
+    await done();
+    await control('reset');
+});
+
+// The rows of the location list as [name, time, date].
+async function zoneRows(page) {
+    return page.locator('#zone-rows tr').evaluateAll((trs) =>
+        trs.filter((tr) => tr.id).map((tr) => [tr.cells[0].firstChild.textContent, tr.cells[1].textContent,
+            tr.cells[2].textContent]));
+}
+
+test('the world time page adds, moves, edits and deletes locations, and applies a zone after asking', async () => {
+    await control('reset');
+    const { page, done } = await openPage('WorldTime.htm');
+    // The first look at the home zone makes it from the computer's own zone.
+    assert.notEqual(await page.locator('#home-name').innerText(), '');
+    assert.equal((await control('registry', { key: 'TimeZones\\Local Zone' })).exists, true);
+    assert.equal(await page.locator('#zone-rows td.empty').count(), 1);
+
+    await control('zone-dialog', { action: 'ok', name: 'Tokyo office', index: '120' });
+    await page.click('#add-zone');
+    await control('zone-dialog', { action: 'ok', name: 'Head office', index: '30' });
+    await page.click('#add-zone');
+    let rows = await zoneRows(page);
+    assert.deepEqual(rows.map((r) => r[0]), ['Tokyo office', 'Head office']);
+    assert.match(rows[0][1], /\d/);
+    assert.notEqual(rows[0][1], rows[1][1], 'two zones far apart show different times');
+    assert.equal((await registry('TimeZones')).TZNumber, 2);
+    assert.equal((await registry('TimeZones\\1')).Name, 'Tokyo office');
+    await shoot(page, 'WorldTime-two.png');
+
+    // Move the second up; the first cannot move up, the last cannot move down.
+    assert.equal(await page.isDisabled('#zone-1 button[title="Move up"]'), true);
+    assert.equal(await page.isDisabled('#zone-2 button[title="Move down"]'), true);
+    await page.click('#zone-2 button[title="Move up"]');
+    rows = await zoneRows(page);
+    assert.deepEqual(rows.map((r) => r[0]), ['Head office', 'Tokyo office']);
+
+    // "Here" marks where the user is; such a zone leaves the bar unless it says otherwise.
+    await page.click('#zone-1 .zone-here');
+    assert.equal(await page.isChecked('#zone-1 .zone-here'), true);
+
+    // Edit: the dialog renames it.
+    await control('zone-dialog', { action: 'ok', name: 'Main office' });
+    await page.click('#zone-1 button[title="Change this location"]');
+    assert.equal((await zoneRows(page))[0][0], 'Main office');
+
+    // "Use" asks first; "No" changes nothing, "Yes" with the box ticked applies and stops asking.
+    await control('confirm', { button: 'second' });
+    await page.click('#zone-2 button[title="Set this computer to this time zone"]');
+    let zones = await control('zones');
+    assert.equal(zones.applied.length, 0);
+    assert.equal(zones.confirmations, 1);
+    await control('confirm', { button: 'first', dontShow: '1' });
+    await page.click('#zone-2 button[title="Set this computer to this time zone"]');
+    zones = await control('zones');
+    assert.equal(zones.applied.length, 1);
+    assert.equal((await registry()).ChangeTimeZone, 1);
+    await page.click('#zone-2 button[title="Set this computer to this time zone"]');
+    zones = await control('zones');
+    assert.equal(zones.applied.length, 2, 'applied without asking again');
+    assert.equal(zones.confirmations, 2);
+    assert.equal(await page.isChecked('#confirm-zone'), false);
+    await page.click('#confirm-zone');
+    assert.equal((await registry()).ChangeTimeZone, 0);
+
+    // Delete asks with a plain message box.
+    await control('answer', { button: 'yes' });
+    await page.click('#zone-1 button[title="Delete this location"]');
+    rows = await zoneRows(page);
+    assert.deepEqual(rows.map((r) => r[0]), ['Tokyo office']);
+    assert.equal((await registry('TimeZones')).TZNumber, 1);
+    await done();
+    await control('reset');
+});
+
+test('the time zone bar page shows the zones chosen for the bar and redraws when the list changes', async () => {
+    await control('reset');
+    await control('zone-dialog', { action: 'ok', name: 'Sydney', index: '130' });
+    const world = await openPage('WorldTime.htm');
+    await world.page.click('#add-zone');
+    await world.done();
+
+    const { page, done } = await openPage('Time/TimeZoneBar.htm', { viewport: { width: 600, height: 24 } });
+    // The home zone is where the user is, so the bar leaves it out; Sydney is shown.
+    assert.deepEqual(await page.locator('.bar-zone .bar-name').allInnerTexts(), ['Sydney']);
+    assert.match(await page.locator('.bar-zone .bar-time').first().innerText(), /\d/);
+    await shoot(page, 'TimeZoneBar.png');
+    // A second zone, added elsewhere, appears once the revision counter moves.
+    await control('zone-dialog', { action: 'ok', name: 'Lisbon', index: '60' });
+    const other = await openPage('WorldTime.htm');
+    await other.page.click('#add-zone');
+    await other.done();
+    await page.waitForFunction(() => document.querySelectorAll('.bar-zone').length === 2, null, { timeout: 5000 });
     await done();
     await control('reset');
 });

@@ -7,6 +7,7 @@
 #include "CMainWnd.h"
 #include "CMessageBoxCapture.h"
 #include "CDialogAnswers.h"
+#include "CTimeZoneSetterStub.h"
 #include "CSuiteRegistryTest.h"
 #include "ChronelSettings.h"
 #include "ComTypes.h"
@@ -22,6 +23,7 @@ struct CChronelBinding::State {
     CClockSetterStub clock;
     std::unique_ptr<CChronelApp> app;
     std::unique_ptr<CMessageBoxCapture> capture;
+    CTimeZoneSetterStub zoneSetter;
     std::unique_ptr<CDialogAnswers> dialogs;
     int answer = IDYES;
     std::vector<CapturedBox> boxes;
@@ -124,6 +126,7 @@ bool CChronelBinding::start(unsigned short ntpPort, std::string& error)
         [&s](const CapturedBox&) { return s.answer; }, [&s](const CapturedBox& box) { s.boxes.push_back(box); });
     s.dialogs = std::make_unique<CDialogAnswers>();
     s.app = std::make_unique<CChronelApp>(s.clock);
+    s.app->setTimeZoneSetter(s.zoneSetter);
     if (ntpPort)
         s.app->sync().setPort(ntpPort);
     if (!s.app->createMainWindow()) {
@@ -199,6 +202,28 @@ bool CChronelBinding::control(const HttpRequest& request, HttpResponse& response
         answer.deleteWhenDone = field("deleteWhenDone") == "1";
         s.dialogs->set(answer);
         response.body = "{\"ok\":true}";
+    } else if (request.path == "/control/zone-dialog") {
+        // How the next Time Zone dialog is answered.
+        CDialogAnswers::ZoneAnswer answer;
+        answer.ok = field("action") == "ok";
+        answer.name = CDispatchForwarder::widen(field("name"));
+        answer.catalogueIndex = field("index").empty() ? -1 : atoi(field("index").c_str());
+        s.dialogs->set(answer);
+        response.body = "{\"ok\":true}";
+    } else if (request.path == "/control/confirm") {
+        // How the next Confirm Message dialog is answered.
+        CDialogAnswers::ConfirmAnswer answer;
+        answer.first = field("button") == "first";
+        answer.dontShowAgain = field("dontShow") == "1";
+        s.dialogs->set(answer);
+        response.body = "{\"ok\":true}";
+    } else if (request.path == "/control/zones") {
+        // The zones applied to the computer (by their bias) and the confirmations shown.
+        std::string applied = "[";
+        for (size_t i = 0; i < s.zoneSetter.requests.size(); ++i)
+            applied += (i ? "," : "") + std::to_string(s.zoneSetter.requests[i].Bias);
+        response.body = "{\"applied\":" + applied + "],\"confirmations\":" +
+                        std::to_string(s.dialogs->confirmations()) + "}";
     } else if (request.path == "/control/reminders") {
         // The open reminder pop-ups and the check timer's period.
         CReminders& reminders = s.app->mainWnd()->reminders();

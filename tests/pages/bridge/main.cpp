@@ -39,17 +39,23 @@ std::string contentType(const std::wstring& path)
     return "application/octet-stream";
 }
 
-// A file of the pages folder; names with a folder part or ".." are not served.
+// A file of the pages folder or of its "Time" folder; other folder parts, drives and ".." are
+// not served.
 void serveFile(const std::wstring& folder, const std::string& path, HttpResponse& response)
 {
-    const std::wstring name = CDispatchForwarder::widen(CLoopbackHttpServer::percentDecode(path.substr(1)));
+    std::wstring name = CDispatchForwarder::widen(CLoopbackHttpServer::percentDecode(path.substr(1)));
+    std::wstring sub;
+    if (name.rfind(L"Time/", 0) == 0) {
+        sub = L"Time\\";
+        name = name.substr(5);
+    }
     if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos || name.find(L"..") != std::wstring::npos) {
         response.status = 404;
         response.contentType = "text/plain";
         response.body = "not found";
         return;
     }
-    const std::wstring full = folder + L"\\" + name;
+    const std::wstring full = folder + L"\\" + sub + name;
     CFileHandle file(CreateFileW(full.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20)) {
