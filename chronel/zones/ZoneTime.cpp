@@ -42,22 +42,23 @@ bool localTime(const TIME_ZONE_INFORMATION& zone, const SYSTEMTIME& utc, SYSTEMT
     return SystemTimeToTzSpecificLocalTime(&copy, &utc, &local) != FALSE;
 }
 
-std::wstring timeText(const ZoneDefinition& zone, DWORD flags)
+namespace {
+
+// The zone's current time given to GetTimeFormatW or GetDateFormatW, which share one form.
+template <typename Format>
+std::wstring formatNow(const ZoneDefinition& zone, DWORD flags, Format format)
 {
     SYSTEMTIME local;
     wchar_t text[256];
-    if (!nowIn(zone, local) || !GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &local, nullptr, text, 256))
+    if (!nowIn(zone, local) || !format(LOCALE_USER_DEFAULT, flags, &local, nullptr, text, 256))
         return std::wstring();
     return text;
 }
 
-std::wstring dateText(const ZoneDefinition& zone, DWORD flags)
-{
-    SYSTEMTIME local;
-    wchar_t text[256];
-    if (!nowIn(zone, local) || !GetDateFormatW(LOCALE_USER_DEFAULT, flags, &local, nullptr, text, 256))
-        return std::wstring();
-    return text;
-}
+} // namespace
+
+std::wstring timeText(const ZoneDefinition& zone, DWORD flags) { return formatNow(zone, flags, GetTimeFormatW); }
+
+std::wstring dateText(const ZoneDefinition& zone, DWORD flags) { return formatNow(zone, flags, GetDateFormatW); }
 
 } // namespace zonetime

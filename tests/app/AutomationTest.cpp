@@ -14,13 +14,6 @@ namespace {
 
 using AutomationTest = ChronelAppFixture;
 
-std::wstring take(BSTR text)
-{
-    CBstr owned;
-    *owned.put() = text;
-    return owned.str();
-}
-
 const wchar_t* const kDispatchNames[81] = {
     L"CorrectNow", L"ClearHistory", L"SetLogMaxSize", L"GetLogMaxSize", L"GetMeanCorrection",
     L"GetCorrectionCount", L"GetLogEntry", L"SetDefaultServers", L"SetInternetCheck", L"GetInternetCheck",
@@ -85,17 +78,17 @@ TEST_F(AutomationTest, ServersThroughTheInterface)
     EXPECT_EQ(o->SetServer(3, name.get()), S_OK);
     EXPECT_EQ(o->SetServer(6, name.get()), S_OK);
     ASSERT_EQ(o->GetServer(3, &text), S_OK);
-    EXPECT_EQ(take(text), L"ntp.example.org");
+    EXPECT_EQ(takeText(text), L"ntp.example.org");
     ASSERT_EQ(o->GetServer(4, &text), S_OK);
-    EXPECT_EQ(take(text), L"") << "missing reads as empty";
+    EXPECT_EQ(takeText(text), L"") << "missing reads as empty";
     std::wstring stored;
     EXPECT_FALSE(CRegistryKey(HKEY_CURRENT_USER, settings::kRootPath).readString(L"Server6", stored));
 
     EXPECT_EQ(o->SetDefaultServers(), S_OK);
     ASSERT_EQ(o->GetServer(1, &text), S_OK);
-    EXPECT_EQ(take(text), L"time-a-g.nist.gov");
+    EXPECT_EQ(takeText(text), L"time-a-g.nist.gov");
     ASSERT_EQ(o->GetServer(5, &text), S_OK);
-    EXPECT_EQ(take(text), L"ptbtime2.ptb.de");
+    EXPECT_EQ(takeText(text), L"ptbtime2.ptb.de");
 }
 
 // Flags and numbers: each getter gives its default when the value is missing and what its
@@ -146,7 +139,7 @@ TEST_F(AutomationTest, HistoryThroughTheInterface)
     IChronelProxyObj* o = automation();
     BSTR text = nullptr;
     ASSERT_EQ(o->GetMeanCorrection(&text), S_OK);
-    EXPECT_EQ(take(text), L"") << "empty while there is no mean";
+    EXPECT_EQ(takeText(text), L"") << "empty while there is no mean";
 
     CRegistryKey logs(HKEY_CURRENT_USER, settings::kLogsPath);
     logs.writeString(L"1700000100", L"a#1.0s fast");
@@ -156,12 +149,12 @@ TEST_F(AutomationTest, HistoryThroughTheInterface)
     settings::write(settings::kMeanCorrection, L"2.00");
 
     ASSERT_EQ(o->GetMeanCorrection(&text), S_OK);
-    EXPECT_EQ(take(text), L"2.00s");
+    EXPECT_EQ(takeText(text), L"2.00s");
     LONG count = 0;
     o->GetCorrectionCount(&count);
     EXPECT_EQ(count, 3);
     ASSERT_EQ(o->GetLogEntry(2, &text), S_OK);
-    EXPECT_EQ(take(text), L"b#2.0s slow");
+    EXPECT_EQ(takeText(text), L"b#2.0s slow");
     EXPECT_EQ(o->GetLogEntry(4, &text), S_FALSE);
     EXPECT_EQ(text, nullptr);
 
@@ -173,14 +166,14 @@ TEST_F(AutomationTest, HistoryThroughTheInterface)
     o->GetCorrectionCount(&count);
     EXPECT_EQ(count, 2);
     ASSERT_EQ(o->GetLogEntry(1, &text), S_OK);
-    EXPECT_EQ(take(text), L"b#2.0s slow");
+    EXPECT_EQ(takeText(text), L"b#2.0s slow");
 
     EXPECT_EQ(o->ClearHistory(), S_OK);
     EXPECT_EQ(logs.countValues(), 0u);
     o->GetCorrectionCount(&count);
     EXPECT_EQ(count, 0);
     ASSERT_EQ(o->GetMeanCorrection(&text), S_OK);
-    EXPECT_EQ(take(text), L"0s");
+    EXPECT_EQ(takeText(text), L"0s");
 }
 
 TEST_F(AutomationTest, TextsProductFlagAndOperationsWithoutAMainWindow)
@@ -189,10 +182,10 @@ TEST_F(AutomationTest, TextsProductFlagAndOperationsWithoutAMainWindow)
     app->setDisplayName(L"Chronel & Co");
     BSTR text = nullptr;
     ASSERT_EQ(o->GetInternetCheckText(&text), S_OK);
-    const std::wstring explanation = take(text);
+    const std::wstring explanation = takeText(text);
     EXPECT_NE(explanation.find(L"do not want Chronel & Co provoking"), std::wstring::npos);
     ASSERT_EQ(o->GetLastCheckText(&text), S_OK);
-    EXPECT_EQ(take(text), L"No Updates Made");
+    EXPECT_EQ(takeText(text), L"No Updates Made");
 
     LONG present = 7;
     EXPECT_EQ(o->IsProductPresent(&present), S_OK);
@@ -215,11 +208,11 @@ TEST_F(AutomationTest, TextsProductFlagAndOperationsWithoutAMainWindow)
     EXPECT_EQ(number, 0) << "no dialog without the main window";
     // The About text the update stored, with the display name for %s.
     ASSERT_EQ(o->GetAboutHtml(&text), S_OK);
-    EXPECT_EQ(take(text).rfind(L"[]<br><a target=\"_blank\" href=\"", 0), 0u);
+    EXPECT_EQ(takeText(text).rfind(L"[]<br><a target=\"_blank\" href=\"", 0), 0u);
     ASSERT_TRUE(CRegistryKey(HKEY_CURRENT_USER, L"Software\\Orvel Software\\Velmora\\Updates")
                     .writeEnciphered(L"uioutn", L"About %s"));
     ASSERT_EQ(o->GetAboutHtml(&text), S_OK);
-    EXPECT_EQ(take(text).rfind(L"About Chronel & Co<br><a target=", 0), 0u);
+    EXPECT_EQ(takeText(text).rfind(L"About Chronel & Co<br><a target=", 0), 0u);
     EXPECT_EQ(o->IsBarShown(&number), S_OK);
     EXPECT_EQ(number, 0) << "no bar without the main window";
     EXPECT_EQ(o->ShowTimeZoneBar(1), S_OK);
@@ -263,7 +256,7 @@ TEST_F(AutomationTest, CompareClocks)
         EXPECT_EQ(result, c.expected) << c.serverTime << " " << c.serverDate;
         BSTR text = nullptr;
         o->GetServerTime(&text);
-        EXPECT_EQ(take(text), c.serverTime);
+        EXPECT_EQ(takeText(text), c.serverTime);
     }
 }
 

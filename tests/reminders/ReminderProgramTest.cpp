@@ -18,13 +18,6 @@
 
 namespace {
 
-std::wstring take(BSTR text)
-{
-    CBstr owned;
-    *owned.put() = text;
-    return owned.str();
-}
-
 class ReminderProgramTest : public ChronelAppFixture {
 protected:
     void SetUp() override
@@ -67,13 +60,13 @@ protected:
     {
         BSTR text = nullptr;
         EXPECT_EQ(o->GetRemainingText(number, &text), S_OK);
-        return take(text);
+        return takeText(text);
     }
     std::wstring whenText(long number)
     {
         BSTR text = nullptr;
         EXPECT_EQ(o->GetReminderWhenText(number, &text), S_OK);
-        return take(text);
+        return takeText(text);
     }
 
     CMessageBoxCapture boxes; // answers any box, so a test fails rather than hangs on one
@@ -157,7 +150,7 @@ TEST_F(ReminderProgramTest, OperationsOverTheStoredReminders)
 
     BSTR text = nullptr;
     ASSERT_EQ(o->GetReminderText(3, &text), S_OK);
-    EXPECT_EQ(take(text), L"Stretch");
+    EXPECT_EQ(takeText(text), L"Stretch");
     EXPECT_EQ(whenText(3), L"Every day");
     EXPECT_EQ(whenText(4), L"Every 3 days");
     EXPECT_EQ(whenText(7), L"Countdown");
@@ -290,9 +283,9 @@ TEST_F(ReminderProgramTest, TimerOperations)
 
     BSTR entry = nullptr;
     ASSERT_EQ(o->GetTimerText(0, &entry), S_OK);
-    EXPECT_EQ(take(entry), L"Pizza");
+    EXPECT_EQ(takeText(entry), L"Pizza");
     ASSERT_EQ(o->GetTimerText(2, &entry), S_OK);
-    EXPECT_EQ(take(entry), L"");
+    EXPECT_EQ(takeText(entry), L"");
     EXPECT_EQ(o->GetTimerText(3, &entry), S_FALSE);
 }
 

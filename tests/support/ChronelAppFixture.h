@@ -10,7 +10,16 @@
 #include "ComTypes.h"
 
 #include <memory>
+#include <string>
 #include <optional>
+
+// A BSTR an operation returned, as a string; the BSTR is freed.
+inline std::wstring takeText(BSTR text)
+{
+    CBstr owned;
+    *owned.put() = text;
+    return owned.str();
+}
 
 class ChronelAppFixture : public CSuiteRegistryTest {
 protected:

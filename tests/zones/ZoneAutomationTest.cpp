@@ -16,13 +16,6 @@
 
 namespace {
 
-std::wstring take(BSTR text)
-{
-    CBstr owned;
-    *owned.put() = text;
-    return owned.str();
-}
-
 class ZoneAutomationTest : public ChronelAppFixture {
 protected:
     void SetUp() override
@@ -58,22 +51,22 @@ TEST_F(ZoneAutomationTest, ZoneTimesForCatalogueIndexes)
 {
     BSTR text = nullptr;
     ASSERT_EQ(o->GetZoneTimeText(0, 0, &text), S_OK);
-    const std::wstring withSeconds = take(text);
+    const std::wstring withSeconds = takeText(text);
     ASSERT_EQ(o->GetZoneTimeText(0, TIME_NOSECONDS, &text), S_OK);
-    const std::wstring withoutSeconds = take(text);
+    const std::wstring withoutSeconds = takeText(text);
     EXPECT_FALSE(withoutSeconds.empty());
     EXPECT_LT(withoutSeconds.size(), withSeconds.size());
     ASSERT_EQ(o->GetZoneDateText(138, DATE_LONGDATE, &text), S_OK);
-    EXPECT_FALSE(take(text).empty());
+    EXPECT_FALSE(takeText(text).empty());
     for (LONG bad : {-2L, 139L, 100000L}) {
         ASSERT_EQ(o->GetZoneTimeText(bad, 0, &text), S_OK);
-        EXPECT_EQ(take(text), L"") << bad;
+        EXPECT_EQ(takeText(text), L"") << bad;
         ASSERT_EQ(o->GetZoneDateText(bad, 0, &text), S_OK);
-        EXPECT_EQ(take(text), L"") << bad;
+        EXPECT_EQ(takeText(text), L"") << bad;
     }
     // -1 is the page host's own clock, as it last pushed it.
     ASSERT_EQ(o->GetZoneTimeText(-1, 0, &text), S_OK);
-    EXPECT_EQ(take(text), app->automationObject()->display().localTime);
+    EXPECT_EQ(takeText(text), app->automationObject()->display().localTime);
 }
 
 TEST_F(ZoneAutomationTest, ApplyZoneSetsTheZoneOrSaysItCannot)
@@ -117,7 +110,7 @@ TEST_F(ZoneAutomationTest, ListOperationsAndTheirOutOfRangeAnswers)
     EXPECT_EQ(number, 3);
     BSTR text = nullptr;
     ASSERT_EQ(o->GetZoneName(2, &text), S_OK);
-    EXPECT_EQ(take(text), L"Zone 2");
+    EXPECT_EQ(takeText(text), L"Zone 2");
     ASSERT_EQ(o->GetZoneCatalogueIndex(3, &number), S_OK);
     EXPECT_EQ(number, 30);
     ASSERT_EQ(o->IsZoneInBar(1, &number), S_OK);
@@ -154,7 +147,7 @@ TEST_F(ZoneAutomationTest, ListOperationsAndTheirOutOfRangeAnswers)
 
     // The home zone, made on first sight, is where the user is and not in the bar.
     ASSERT_EQ(o->GetHomeZoneName(&text), S_OK);
-    EXPECT_FALSE(take(text).empty());
+    EXPECT_FALSE(takeText(text).empty());
     ASSERT_EQ(o->IsHomeZoneInBar(&number), S_OK);
     EXPECT_EQ(number, 0);
     ASSERT_EQ(o->GetAtThisLocation(none.get(), 0, &number), S_OK);
