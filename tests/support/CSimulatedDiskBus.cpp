@@ -147,6 +147,12 @@ bool CSimulatedDiskBus::ioControl(const std::wstring& path, DWORD code, const vo
     return false;
 }
 
+bool CSimulatedDiskBus::ioControlReadWrite(const std::wstring& path, DWORD code, const void* input, DWORD inputBytes,
+                                           void* output, DWORD outputBytes, DWORD& returned)
+{
+    return ioControl(path, code, input, inputBytes, output, outputBytes, returned);
+}
+
 bool CSimulatedDiskBus::locateDevNode(const std::wstring& instanceId, DEVINST& node)
 {
     log("locate " + narrow(instanceId));

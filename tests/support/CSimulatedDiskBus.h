@@ -57,6 +57,8 @@ public:
     bool listInterfaces(const GUID& interfaceClass, std::vector<DeviceInterface>& interfaces) override;
     bool ioControl(const std::wstring& path, DWORD code, const void* input, DWORD inputBytes, void* output,
                    DWORD outputBytes, DWORD& returned) override;
+    bool ioControlReadWrite(const std::wstring& path, DWORD code, const void* input, DWORD inputBytes, void* output,
+                            DWORD outputBytes, DWORD& returned) override;
     bool locateDevNode(const std::wstring& instanceId, DEVINST& node) override;
     bool devNodeStatus(DEVINST node, ULONG& status) override;
     bool requestEject(DEVINST node, std::wstring& vetoName) override;

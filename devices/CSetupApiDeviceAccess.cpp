@@ -89,15 +89,32 @@ bool CSetupApiDeviceAccess::listInterfaces(const GUID& interfaceClass, std::vect
     return GetLastError() == ERROR_NO_MORE_ITEMS;
 }
 
+namespace {
+
+bool sendControl(HANDLE device, DWORD code, const void* input, DWORD inputBytes, void* output, DWORD outputBytes,
+                 DWORD& returned)
+{
+    return DeviceIoControl(device, code, const_cast<void*>(input), inputBytes, output, outputBytes, &returned,
+                           nullptr) != FALSE;
+}
+
+} // namespace
+
 bool CSetupApiDeviceAccess::ioControl(const std::wstring& path, DWORD code, const void* input, DWORD inputBytes,
                                       void* output, DWORD outputBytes, DWORD& returned)
 {
     returned = 0;
     CFileHandle device(CreateFileW(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!device)
-        return false;
-    return DeviceIoControl(device.get(), code, const_cast<void*>(input), inputBytes, output, outputBytes, &returned,
-                           nullptr) != FALSE;
+    return device && sendControl(device.get(), code, input, inputBytes, output, outputBytes, returned);
+}
+
+bool CSetupApiDeviceAccess::ioControlReadWrite(const std::wstring& path, DWORD code, const void* input,
+                                               DWORD inputBytes, void* output, DWORD outputBytes, DWORD& returned)
+{
+    returned = 0;
+    CFileHandle device(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr));
+    return device && sendControl(device.get(), code, input, inputBytes, output, outputBytes, returned);
 }
 
 bool CSetupApiDeviceAccess::locateDevNode(const std::wstring& instanceId, DEVINST& node)

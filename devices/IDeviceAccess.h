@@ -1,5 +1,5 @@
 #pragma once
-// The secure-disk bus and its disks as the installation reaches them: driver updates, device
+// The secure-disk bus and its disks as the installation and the vault reach them: driver updates, device
 // interfaces, device I/O control, the configuration manager's device nodes and device
 // notifications. The drivers and their devices exist only on a machine where the bus driver
 // really installs; CSetupApiDeviceAccess makes the real calls, tests give a simulated bus.
@@ -36,6 +36,10 @@ public:
     // the device cannot be opened or the request fails; `returned` is the output length.
     virtual bool ioControl(const std::wstring& path, DWORD code, const void* input, DWORD inputBytes, void* output,
                            DWORD outputBytes, DWORD& returned) = 0;
+    // The same with the device opened for reading and writing, shared both ways and
+    // unbuffered, as a disk that is to serve a data file is opened.
+    virtual bool ioControlReadWrite(const std::wstring& path, DWORD code, const void* input, DWORD inputBytes,
+                                    void* output, DWORD outputBytes, DWORD& returned) = 0;
 
     virtual bool locateDevNode(const std::wstring& instanceId, DEVINST& node) = 0;
     virtual bool devNodeStatus(DEVINST node, ULONG& status) = 0;
