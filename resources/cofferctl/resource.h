@@ -3,9 +3,23 @@
 
 #define IDS_VAULT_TITLE             145
 #define IDS_CONFIRM_DELETE          164
+#define IDS_NUMBER_NONE             172
 #define IDS_DELETE_DATA_FAILED      165
 #define IDS_WRONG_PASSWORD          175
 #define IDS_INUSE_ONE_LOCKBOX       181
+#define IDS_AUTO_CLOSED             184
+#define IDS_VAULT_OPEN_PARTIAL      186
+#define IDS_VAULT_OPENED            187
+#define IDS_VAULT_NOT_OPENED        188
+#define IDS_VAULT_NOT_CLOSED        189
+#define IDS_VAULT_CLOSED            190
+#define IDS_VAULT_CLOSE_PARTIAL     191
+#define IDS_LOCKBOX_CREATED         192
+#define IDS_NUMBER_ONE              193 // to 202: "one" to "ten"
+#define IDS_LOCKBOX_DONE            203
+#define IDS_LOCKBOX_NOT_DONE        204
+#define IDS_OPENED                  205
+#define IDS_CLOSED                  206
 #define IDS_DATA_FILE_MISSING       208
 #define IDS_DATA_FILE_READ_ONLY     210
 #define IDS_INUSE_STANDBY           213
@@ -18,7 +32,13 @@
 #define IDS_INUSE_DETAILS_SHOW      237
 #define IDS_INUSE_DETAILS_HIDE      238
 #define IDS_INUSE_UNKNOWN           240
+#define IDS_EMPTY_PASSWORD          32778
 #define IDS_CREATE_DATA_FILE_FAILED 32788
+#define IDS_ENTER_PASSWORD_FOR      32789
+#define IDS_ENTER_FEATURE_PASSWORD  32791
+#define IDS_PASSWORD_HELP           32792
+#define IDS_EMPTY_QUESTION          32793
+#define IDS_EMPTY_ANSWER            32794
 #define IDS_WRONG_ANSWER            32795
 #define IDS_WRITE_FAILED            32799
 
