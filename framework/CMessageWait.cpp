@@ -30,3 +30,27 @@ int CMessageWait::forAny(const HANDLE* handles, DWORD count, HWND dialog)
         PostQuitMessage(quitCode);
     return signalled;
 }
+
+bool CMessageWait::whileSet(std::atomic<bool>& flag, DWORD limitMs)
+{
+    // Short sleeps between looks: the flag is cleared by another thread or by a message
+    // handler, neither of which wakes this wait by itself.
+    constexpr DWORD kPollMs = 10;
+    const DWORD start = GetTickCount();
+    while (flag) {
+        if (limitMs != INFINITE && GetTickCount() - start >= limitMs)
+            return false;
+        MSG msg;
+        while (flag && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                flag = false;
+                PostQuitMessage(0);
+                break;
+            }
+            DispatchMessageW(&msg);
+        }
+        if (flag)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
+    }
+    return true;
+}

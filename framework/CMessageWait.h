@@ -6,10 +6,18 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 class CMessageWait {
 public:
     // Waits until one of `handles` is signalled and returns its index, or -1 when the wait
     // failed. Messages for `dialog` (when given) go through IsDialogMessage first, so its
     // keyboard interface works.
     static int forAny(const HANDLE* handles, DWORD count, HWND dialog = nullptr);
+
+    // Dispatches this thread's messages while `flag` stays set, at most `limitMs`
+    // (INFINITE: no limit); true when the flag was cleared. A thread without windows just
+    // polls the flag. A WM_QUIT clears the flag and is posted again at once, so the
+    // thread's own loop ends too.
+    static bool whileSet(std::atomic<bool>& flag, DWORD limitMs = INFINITE);
 };

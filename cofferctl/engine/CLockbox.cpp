@@ -98,6 +98,24 @@ CLockboxKeys* CLockbox::keys()
     return m_keys.get();
 }
 
+std::unique_ptr<CLockbox> CLockbox::recordCopy() const
+{
+    auto copy = std::make_unique<CLockbox>();
+    copy->m_name = m_name;
+    copy->m_legacyPasswordCheck = m_legacyPasswordCheck;
+    copy->m_dataFile = m_dataFile;
+    copy->m_openWithVault = m_openWithVault;
+    copy->m_shortcutKey = m_shortcutKey;
+    copy->m_shortcutModifiers = m_shortcutModifiers;
+    copy->m_preferredDrive = m_preferredDrive;
+    copy->m_excludeFromSearch = m_excludeFromSearch;
+    copy->m_iconClass = m_iconClass;
+    copy->m_iconShown = m_iconShown;
+    copy->m_timeoutSeconds = m_timeoutSeconds;
+    copy->m_identifier = m_identifier;
+    return copy;
+}
+
 CLockboxKeys* CLockbox::keysWithArea()
 {
     CLockboxKeys* k = keys();

@@ -20,6 +20,9 @@ public:
     CLockbox(const CLockbox&) = delete;
     CLockbox& operator=(const CLockbox&) = delete;
 
+    // A copy of the record's settings (no keys, no device), for an open in progress.
+    std::unique_ptr<CLockbox> recordCopy() const;
+
     // The identifier that window messages address a lockbox by: the hex digit pairs at
     // positions 25, 15, 10 and 1 of the desktop-icon class text, as four bytes in that order.
     static DWORD identifierFromClass(const std::wstring& iconClass);

@@ -50,3 +50,12 @@
 #define IDC_INUSE_ICON              1071
 #define IDC_INUSE_HEADING           1072
 #define IDC_INUSE_TEXT              1073
+
+#define IDD_PASSWORD                171
+#define IDC_PASSWORD_HELP           209
+#define IDC_PASSWORD_HEADING        1007
+#define IDC_PASSWORD_FIELD          1040
+
+#define IDD_SECRET_QUESTION         242
+#define IDC_ANSWER_FIELD            1020
+#define IDC_QUESTION_FIELD          1032

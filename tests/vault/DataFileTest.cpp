@@ -19,7 +19,7 @@
 
 namespace {
 
-class CIconRecorder : public IDesktopIntegration {
+class CIconRecorder : public CNoDesktopIntegration {
 public:
     void applySearchExclusion(const std::wstring&, bool) override {}
     void removeDesktopIcon(const CLockbox& lockbox) override { removed.push_back(lockbox.name()); }

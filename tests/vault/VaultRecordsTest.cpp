@@ -21,7 +21,7 @@ std::string ansi(const std::wstring& text)
 }
 
 // Records the desktop changes that saving and deleting ask for.
-class CDesktopRecorder : public IDesktopIntegration {
+class CDesktopRecorder : public CNoDesktopIntegration {
 public:
     void applySearchExclusion(const std::wstring& drive, bool exclude) override
     {

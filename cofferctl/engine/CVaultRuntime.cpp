@@ -1,0 +1,320 @@
+#include "CVaultRuntime.h"
+
+#include "CInUseDialog.h"
+#include "CMessageWait.h"
+#include "CPasswordDialog.h"
+#include "CSecretQuestionDialog.h"
+#include "CVaultMessages.h"
+#include "ResourceString.h"
+#include "resource.h"
+
+#include <algorithm>
+
+namespace {
+
+// Sent to every window of the vault's user interface when lockboxes changed state.
+constexpr UINT WM_VAULT_DISPLAYS_CHANGED = WM_USER + 3;
+// Long enough for a search indexer to let go of the drive's files.
+constexpr DWORD kSearchMonitorPauseMs = 1000;
+
+bool blankAfterTrim(const std::wstring& text)
+{
+    return text.find_last_not_of(L" \t\r\n\v\f") == std::wstring::npos;
+}
+
+void wipe(std::wstring& text)
+{
+    if (!text.empty())
+        SecureZeroMemory(&text[0], text.size() * sizeof(wchar_t));
+    text.clear();
+}
+
+} // namespace
+
+CVaultRuntime::CVaultRuntime(CVault& vault, CSecureDisks& disks, IDesktopIntegration* desktop)
+    : m_vault(vault), m_disks(disks), m_desktop(desktop ? desktop : &m_noDesktop)
+{
+}
+
+CVaultRuntime::~CVaultRuntime() { clearCachedPassword(); }
+
+std::wstring CVaultRuntime::numberInWords(unsigned number)
+{
+    if (number == 0)
+        return loadString(IDS_NUMBER_NONE);
+    if (number <= 10)
+        return loadString(IDS_NUMBER_ONE + number - 1);
+    return std::to_wstring(number);
+}
+
+void CVaultRuntime::clearCachedPassword() { wipe(m_cachedPassword); }
+
+bool CVaultRuntime::unlock(CLockbox& lockbox, bool useCachedPassword, CSecretBytes& diskKey)
+{
+    if (lockbox.unlockWithAccount(diskKey))
+        return true;
+    if (useCachedPassword && !m_cachedPassword.empty() && lockbox.unlockWithPassword(m_cachedPassword, true, diskKey))
+        return true;
+    CPasswordDialog prompt(CPasswordDialog::Mode::Lockbox, lockbox.name(), [&](const std::wstring& password) {
+        return lockbox.unlockWithPassword(password, false, diskKey);
+    });
+    if (prompt.doModal(nullptr) != IDOK)
+        return false;
+    if (useCachedPassword)
+        m_cachedPassword = prompt.password();
+    return true;
+}
+
+void CVaultRuntime::askSecretQuestion(CLockbox& lockbox, const CSecretBytes& diskKey)
+{
+    if (!blankAfterTrim(lockbox.question()))
+        return;
+    CSecretQuestionDialog dialog;
+    if (dialog.doModal(nullptr) == IDOK)
+        lockbox.setQuestion(dialog.question(), dialog.answer(), diskKey);
+}
+
+void CVaultRuntime::dropPending(const CLockbox* copy)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_listLock);
+    m_pending.erase(std::remove_if(m_pending.begin(), m_pending.end(),
+                                   [copy](const std::unique_ptr<CLockbox>& item) { return item.get() == copy; }),
+                    m_pending.end());
+}
+
+bool CVaultRuntime::openLockbox(CLockbox& lockbox, bool useCachedPassword, bool reportErrors)
+{
+    m_reported = false;
+    if (m_opening) {
+        m_status = OpenInProgress;
+        return false;
+    }
+    if (m_disks.isAttached(lockbox)) {
+        m_status = Done;
+        return true;
+    }
+    int checkStatus = 0;
+    bool reported = false;
+    if (!m_vault.checkDataFile(lockbox, reportErrors, true, checkStatus, reported)) {
+        m_status = checkStatus;
+        m_reported = reported;
+        return false;
+    }
+
+    // The key items are read afresh: the data file may have changed since they were loaded.
+    lockbox.discardKeys();
+    CSecretBytes diskKey;
+    if (!unlock(lockbox, useCachedPassword, diskKey)) {
+        m_status = Cancelled;
+        return false;
+    }
+    askSecretQuestion(lockbox, diskKey);
+
+    const std::wstring dataFile = lockbox.dataFile();
+    CLockbox* copy = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_listLock);
+        m_pending.push_back(lockbox.recordCopy());
+        copy = m_pending.back().get();
+        copy->openDiskKey() = diskKey;
+    }
+    // Another open may have got this far while this one showed its dialogs.
+    if (m_opening.exchange(true)) {
+        dropPending(copy);
+        m_status = OpenInProgress;
+        return false;
+    }
+    m_attachFailed = false;
+    if (!m_disks.requestDisk()) {
+        m_opening = false;
+        dropPending(copy);
+        m_status = DriverFailed;
+        return false;
+    }
+    CMessageWait::whileSet(m_opening);
+    // The copy is gone once the disk arrived; it is still here when the disk never came.
+    dropPending(copy);
+    if (m_attachFailed) {
+        m_status = DriverFailed;
+        return false;
+    }
+    m_status = Done;
+    std::lock_guard<std::recursive_mutex> lock(m_listLock);
+    if (CLockbox* opened = m_vault.findLockbox(dataFile, true))
+        m_disks.labelVolume(*opened, opened->device().drive);
+    return true;
+}
+
+bool CVaultRuntime::closeLockbox(CLockbox& lockbox, bool interactive)
+{
+    if (!m_disks.isAttached(lockbox)) {
+        m_status = Done;
+        return true;
+    }
+    m_closing = true;
+    bool detached = m_disks.detach(lockbox, false);
+    if (!detached) {
+        // The search indexer may be what holds the drive: let it go, then try once more.
+        const bool searchWasRunning = m_desktop->stopSearchMonitor();
+        std::atomic<bool> pausing{true};
+        CMessageWait::whileSet(pausing, kSearchMonitorPauseMs);
+        detached = m_disks.detach(lockbox, interactive);
+        if (searchWasRunning)
+            m_desktop->restartSearchMonitor();
+    }
+    if (!detached) {
+        m_closing = false;
+        m_status = DriverFailed;
+        return false;
+    }
+    lockbox.discardKeys();
+    CMessageWait::whileSet(m_closing, kCloseWaitMs);
+    m_closing = false;
+    m_status = Done;
+    return true;
+}
+
+void CVaultRuntime::openVault()
+{
+    unsigned opened = 0, failed = 0;
+    bool iconsChanged = false;
+    std::vector<CLockbox*> wanted;
+    for (const auto& lockbox : m_vault.lockboxes())
+        if (lockbox->openWithVault())
+            wanted.push_back(lockbox.get());
+    for (CLockbox* lockbox : wanted) {
+        if (openLockbox(*lockbox, true, false)) {
+            ++opened;
+            iconsChanged |= m_desktop->refreshDesktopIcon(*lockbox);
+        } else {
+            ++failed;
+        }
+    }
+    clearCachedPassword();
+    if (iconsChanged)
+        m_desktop->notifyShell();
+    if (failed && !opened)
+        CVaultMessages::popup(loadString(IDS_VAULT_NOT_OPENED), CVaultMessages::Failure, kStatusMs);
+    else if (failed)
+        CVaultMessages::popup(substituteString(IDS_VAULT_OPEN_PARTIAL, {numberInWords(failed)}),
+                              CVaultMessages::PartialSuccess, kStatusMs);
+    else if (opened)
+        CVaultMessages::popup(loadString(IDS_VAULT_OPENED), CVaultMessages::Success, kStatusMs);
+}
+
+void CVaultRuntime::closeVault()
+{
+    for (;;) {
+        unsigned closed = 0, failed = 0;
+        bool iconsChanged = false;
+        std::vector<SOpenLockbox> stillOpen;
+        std::vector<CLockbox*> wanted;
+        for (const auto& lockbox : m_vault.lockboxes())
+            if (lockbox->openWithVault())
+                wanted.push_back(lockbox.get());
+        for (CLockbox* lockbox : wanted) {
+            if (closeLockbox(*lockbox, false)) {
+                ++closed;
+                iconsChanged |= m_desktop->refreshDesktopIcon(*lockbox);
+            } else {
+                ++failed;
+                stillOpen.push_back({lockbox->name(), lockbox->device().drive[0], lockbox->device().diskNumber});
+            }
+        }
+        if (iconsChanged)
+            m_desktop->notifyShell();
+        if (failed) {
+            CInUseDialog dialog(CInUseDialog::Mode::Close, stillOpen, m_disks.systemHandles());
+            if (dialog.doModal(nullptr) != IDOK)
+                return;
+            if (dialog.retry())
+                continue;
+        }
+        if (failed && !closed)
+            CVaultMessages::popup(loadString(IDS_VAULT_NOT_CLOSED), CVaultMessages::Failure, kStatusMs);
+        else if (failed)
+            CVaultMessages::popup(substituteString(IDS_VAULT_CLOSE_PARTIAL, {numberInWords(failed)}),
+                                  CVaultMessages::PartialSuccess, kStatusMs);
+        else if (closed)
+            CVaultMessages::popup(loadString(IDS_VAULT_CLOSED), CVaultMessages::Success, kStatusMs);
+        return;
+    }
+}
+
+bool CVaultRuntime::isVaultOpen()
+{
+    for (const auto& lockbox : m_vault.lockboxes())
+        if (lockbox->openWithVault() && m_disks.isAttached(*lockbox))
+            return true;
+    return false;
+}
+
+bool CVaultRuntime::setVaultState(bool open)
+{
+    if (isVaultOpen() != open) {
+        if (open)
+            openVault();
+        else
+            closeVault();
+    }
+    return true;
+}
+
+void CVaultRuntime::refresh()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_listLock);
+    m_disks.refresh(m_vault, m_pending.empty() ? nullptr : m_pending.front().get());
+}
+
+void CVaultRuntime::onDiskArrival()
+{
+    std::unique_ptr<CLockbox> copy;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_listLock);
+        refresh();
+        if (m_pending.empty())
+            return;
+        copy = std::move(m_pending.front());
+        m_pending.erase(m_pending.begin());
+    }
+    if (!m_disks.attach(*copy)) {
+        m_disks.detach(*copy, true);
+        m_attachFailed = true;
+        m_opening = false;
+    }
+}
+
+void CVaultRuntime::onVolumeArrival()
+{
+    refresh();
+    m_opening = false;
+    refreshDisplays();
+}
+
+void CVaultRuntime::onVolumeRemoval()
+{
+    refresh();
+    m_closing = false;
+    refreshDisplays();
+}
+
+void CVaultRuntime::addDisplay(HWND window)
+{
+    if (std::find(m_displays.begin(), m_displays.end(), window) == m_displays.end())
+        m_displays.push_back(window);
+}
+
+void CVaultRuntime::removeDisplay(HWND window)
+{
+    m_displays.erase(std::remove(m_displays.begin(), m_displays.end(), window), m_displays.end());
+}
+
+void CVaultRuntime::refreshDisplays()
+{
+    const std::vector<HWND> displays = m_displays;
+    for (HWND window : displays)
+        if (IsWindow(window))
+            SendMessageW(window, WM_VAULT_DISPLAYS_CHANGED, 0, 0);
+    if (onDisplaysChanged)
+        onDisplaysChanged();
+}
