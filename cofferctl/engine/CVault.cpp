@@ -93,6 +93,7 @@ std::unique_ptr<CLockbox> CVault::readRecord(const std::wstring& subkey)
 
 const CVault::LockboxList& CVault::loadLockboxes(bool reload)
 {
+    std::lock_guard<std::recursive_mutex> lock(m_listLock);
     if (!reload && !m_lockboxes.empty())
         return m_lockboxes;
     m_lockboxes.clear();
@@ -115,6 +116,8 @@ const CVault::LockboxList& CVault::loadLockboxes(bool reload)
                            subkeyOf(lockbox->name()).c_str(), -1) != CSTR_EQUAL)
             vaults.deleteSubkey(oldSubkey);
     }
+    if (onListLoaded)
+        onListLoaded();
     return m_lockboxes;
 }
 

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,12 @@ public:
     // it is read again, and records of the earlier format are rewritten in the current one.
     const LockboxList& loadLockboxes(bool reload);
     const LockboxList& lockboxes() const { return m_lockboxes; }
+    // Held while the list is read again, and by whoever walks it where a creation on another
+    // thread could read it again meanwhile.
+    std::recursive_mutex& listLock() { return m_listLock; }
+    // Called (under the list lock) each time the list has been read again: the run time
+    // matches the attached disks to the new records.
+    std::function<void()> onListLoaded;
 
     bool createRecord(const SNewLockbox& answers);
     bool saveRecord(CLockbox& lockbox);
@@ -67,4 +75,5 @@ private:
     IDesktopIntegration* m_desktop;
     CNoDesktopIntegration m_noDesktop;
     LockboxList m_lockboxes;
+    std::recursive_mutex m_listLock;
 };

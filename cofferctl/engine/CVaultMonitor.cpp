@@ -190,6 +190,7 @@ void CVaultMonitor::toggleLockbox(CLockbox& lockbox, bool& iconsChanged)
 
 void CVaultMonitor::onHotKey(DWORD code)
 {
+    std::lock_guard<std::recursive_mutex> lock(m_runtime.listLock());
     const WORD vaultKey = static_cast<WORD>(CVaultSettings::vaultShortcutKey());
     const WORD vaultModifiers = static_cast<WORD>(CVaultSettings::vaultShortcutModifiers());
     if ((vaultKey || vaultModifiers) && code == keyCode(vaultKey, vaultModifiers)) {
@@ -210,6 +211,7 @@ void CVaultMonitor::onHotKey(DWORD code)
 
 void CVaultMonitor::armInactivity()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_runtime.listLock());
     bool any = false;
     for (const auto& lockbox : m_runtime.vault().lockboxes())
         any |= lockbox->attached() && lockbox->timeoutSeconds() > 0;
@@ -221,6 +223,7 @@ void CVaultMonitor::armInactivity()
 
 void CVaultMonitor::onInactivityTimer()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_runtime.listLock());
     KillTimer(hwnd(), kInactivityTimer);
     DWORD next = kLongestCheckSeconds;
     bool any = false;
@@ -255,6 +258,7 @@ void CVaultMonitor::onInactivityTimer()
 
 bool CVaultMonitor::onQuerySuspend()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_runtime.listLock());
     std::vector<SOpenLockbox> stillOpen;
     std::vector<CLockbox*> attached;
     for (const auto& lockbox : m_runtime.vault().lockboxes())
@@ -271,6 +275,7 @@ bool CVaultMonitor::onQuerySuspend()
 
 void CVaultMonitor::onSuspend()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_runtime.listLock());
     // Since Windows Vista no query comes before a standby, so nothing can refuse it: close
     // what can be closed, so that no lockbox stays open through the standby unnoticed.
     std::vector<CLockbox*> attached;

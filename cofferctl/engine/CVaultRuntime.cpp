@@ -34,9 +34,14 @@ void wipe(std::wstring& text)
 CVaultRuntime::CVaultRuntime(CVault& vault, CSecureDisks& disks, IDesktopIntegration* desktop)
     : m_vault(vault), m_disks(disks), m_desktop(desktop ? desktop : &m_noDesktop)
 {
+    m_vault.onListLoaded = [this] { refresh(); };
 }
 
-CVaultRuntime::~CVaultRuntime() { clearCachedPassword(); }
+CVaultRuntime::~CVaultRuntime()
+{
+    m_vault.onListLoaded = nullptr;
+    clearCachedPassword();
+}
 
 std::wstring CVaultRuntime::numberInWords(unsigned number)
 {
@@ -76,7 +81,7 @@ void CVaultRuntime::askSecretQuestion(CLockbox& lockbox, const CSecretBytes& dis
 
 void CVaultRuntime::dropPending(const CLockbox* copy)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_listLock);
+    std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
     m_pending.erase(std::remove_if(m_pending.begin(), m_pending.end(),
                                    [copy](const std::unique_ptr<CLockbox>& item) { return item.get() == copy; }),
                     m_pending.end());
@@ -113,7 +118,7 @@ bool CVaultRuntime::openLockbox(CLockbox& lockbox, bool useCachedPassword, bool 
     const std::wstring dataFile = lockbox.dataFile();
     CLockbox* copy = nullptr;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_listLock);
+        std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
         m_pending.push_back(lockbox.recordCopy());
         copy = m_pending.back().get();
         copy->openDiskKey() = diskKey;
@@ -139,10 +144,29 @@ bool CVaultRuntime::openLockbox(CLockbox& lockbox, bool useCachedPassword, bool 
         return false;
     }
     m_status = Done;
-    std::lock_guard<std::recursive_mutex> lock(m_listLock);
+    std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
     if (CLockbox* opened = m_vault.findLockbox(dataFile, true))
         m_disks.labelVolume(*opened, opened->device().drive);
     return true;
+}
+
+bool CVaultRuntime::createLockbox(SNewLockbox& answers, int& status)
+{
+    if (!m_vault.createLockbox(answers, status))
+        return false;
+    // The new lockbox opens with the password just chosen, without asking for it again.
+    m_cachedPassword = answers.password;
+    bool opened = false;
+    {
+        std::unique_lock<std::recursive_mutex> lock(m_vault.listLock());
+        CLockbox* made = m_vault.findLockbox(answers.dataFile, true);
+        lock.unlock();
+        opened = made && openLockbox(*made, true, false);
+    }
+    clearCachedPassword();
+    if (!opened)
+        status = -1;
+    return opened;
 }
 
 bool CVaultRuntime::closeLockbox(CLockbox& lockbox, bool interactive)
@@ -176,6 +200,7 @@ bool CVaultRuntime::closeLockbox(CLockbox& lockbox, bool interactive)
 
 void CVaultRuntime::openVault()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
     unsigned opened = 0, failed = 0;
     bool iconsChanged = false;
     std::vector<CLockbox*> wanted;
@@ -204,6 +229,7 @@ void CVaultRuntime::openVault()
 
 void CVaultRuntime::closeVault()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
     for (;;) {
         unsigned closed = 0, failed = 0;
         bool iconsChanged = false;
@@ -243,6 +269,7 @@ void CVaultRuntime::closeVault()
 
 bool CVaultRuntime::isVaultOpen()
 {
+    std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
     for (const auto& lockbox : m_vault.lockboxes())
         if (lockbox->openWithVault() && m_disks.isAttached(*lockbox))
             return true;
@@ -262,7 +289,7 @@ bool CVaultRuntime::setVaultState(bool open)
 
 void CVaultRuntime::refresh()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_listLock);
+    std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
     m_disks.refresh(m_vault, m_pending.empty() ? nullptr : m_pending.front().get());
 }
 
@@ -270,7 +297,7 @@ void CVaultRuntime::onDiskArrival()
 {
     std::unique_ptr<CLockbox> copy;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_listLock);
+        std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
         refresh();
         if (m_pending.empty())
             return;
@@ -280,6 +307,13 @@ void CVaultRuntime::onDiskArrival()
     if (!m_disks.attach(*copy)) {
         m_disks.detach(*copy, true);
         m_attachFailed = true;
+        m_opening = false;
+        return;
+    }
+    // Without a drive letter no volume arrives to end the open's wait: it is open already,
+    // as far as it can be.
+    if (copy->device().drive[0] == L'\0') {
+        refresh();
         m_opening = false;
     }
 }

@@ -37,6 +37,9 @@ public:
     CVaultRuntime& operator=(const CVaultRuntime&) = delete;
 
     bool openLockbox(CLockbox& lockbox, bool useCachedPassword, bool reportErrors);
+    // The whole creation of a new lockbox and its first open, on the creation worker (a
+    // thread without windows). `status` as CVault::createLockbox gives it.
+    bool createLockbox(SNewLockbox& answers, int& status);
     bool closeLockbox(CLockbox& lockbox, bool interactive);
     void openVault();
     void closeVault();
@@ -65,7 +68,7 @@ public:
     void removeDisplay(HWND window);
 
     // Held while the lockbox list or the pending list is walked or changed.
-    std::recursive_mutex& listLock() { return m_listLock; }
+    std::recursive_mutex& listLock() { return m_vault.listLock(); }
     IDesktopIntegration& desktop() { return *m_desktop; }
     CVault& vault() { return m_vault; }
     CSecureDisks& disks() { return m_disks; }
@@ -84,7 +87,6 @@ private:
     CSecureDisks& m_disks;
     CNoDesktopIntegration m_noDesktop;
     IDesktopIntegration* m_desktop;
-    std::recursive_mutex m_listLock;
     std::vector<std::unique_ptr<CLockbox>> m_pending;
     std::atomic<bool> m_opening{false};
     std::atomic<bool> m_closing{false};

@@ -3,6 +3,7 @@
 // and its volume, the statuses, and the popup messages.
 
 #include "CDataFile.h"
+#include "CMessageWait.h"
 #include "CPrivateAreaFile.h"
 #include "CSetupApiDeviceAccess.h"
 #include "CVaultRegKey.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -381,4 +383,57 @@ TEST_F(VaultRuntimeTest, IdleLockboxesCloseWithTheirMinutesInWords)
         L"Lockbox 'Short' has been automatically closed following one minute of inactivity"};
     EXPECT_EQ(popupTexts(), expected);
     EXPECT_EQ(chronel->popups()[0].displayMilliseconds, 8000u);
+}
+
+TEST_F(VaultRuntimeTest, NewLockboxIsCreatedAndFirstOpenedOnAWorkerThread)
+{
+    startMonitor();
+    SNewLockbox answers;
+    answers.name = L"Fresh";
+    answers.folder = folder();
+    answers.capacityMB = 2;
+    answers.password = L"chosen";
+    answers.question = L"Pet?";
+    answers.answer = L"Rex";
+    int status = 1;
+    bool created = false;
+    // The worker has no windows: the device events that end its wait are handled here.
+    std::atomic<bool> working{true};
+    std::thread worker([&] {
+        created = runtime->createLockbox(answers, status);
+        working = false;
+    });
+    CMessageWait::whileSet(working, 60000);
+    worker.join();
+    ASSERT_TRUE(created);
+    EXPECT_EQ(status, 0);
+    CLockbox* fresh = lockbox(L"Fresh");
+    ASSERT_TRUE(fresh);
+    EXPECT_TRUE(fresh->attached());
+    EXPECT_EQ(fresh->device().diskSize, 2u * 1024 * 1024);
+    EXPECT_TRUE(stepLogged("label " + std::string(1, static_cast<char>(fresh->device().drive[0])) + ": Fresh"));
+    EXPECT_TRUE(chronel->popups().empty());
+}
+
+TEST_F(VaultRuntimeTest, ReadingTheListAgainFindsWhatIsAttached)
+{
+    addLockbox(L"Taxes", L"secret");
+    startMonitor();
+    ASSERT_TRUE(openWithPassword(*lockbox(L"Taxes"), L"secret"));
+    const DWORD number = lockbox(L"Taxes")->device().diskNumber;
+    vault->loadLockboxes(true);
+    EXPECT_TRUE(lockbox(L"Taxes")->attached());
+    EXPECT_EQ(lockbox(L"Taxes")->device().diskNumber, number);
+}
+
+TEST_F(VaultRuntimeTest, WithEveryLetterTakenTheDiskIsAttachedWithoutADrive)
+{
+    addLockbox(L"Taxes", L"secret", {.preferredDrive = L'T'});
+    startMonitor();
+    bus.usedDrives = 0x3FFFFFFu; // A: to Z:
+    // No volume can arrive without a letter: the open must not wait for one.
+    ASSERT_TRUE(openWithPassword(*lockbox(L"Taxes"), L"secret"));
+    EXPECT_TRUE(lockbox(L"Taxes")->attached());
+    EXPECT_STREQ(lockbox(L"Taxes")->device().drive, L"");
+    EXPECT_FALSE(runtime->opening());
 }
