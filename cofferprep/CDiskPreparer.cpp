@@ -3,7 +3,6 @@
 #include "CPresentDevices.h"
 #include "SecureDisk.h"
 
-#include <cstring>
 
 void CDiskPreparer::prepare()
 {
@@ -32,12 +31,7 @@ bool CDiskPreparer::requestDisk()
     if (!m_devices.firstInterfacePath(securedisk::kBusInterface, path))
         return false;
 
-    securedisk::PlugInRequest request{};
-    request.headerSize = securedisk::kPlugInHeaderSize;
-    request.serialNumber = 0;
-    const wchar_t id[] = L"SecureDisk\\Disk_AesEnc";
-    static_assert(sizeof id + sizeof(wchar_t) <= sizeof request.hardwareIds);
-    std::memcpy(request.hardwareIds, id, sizeof id); // the rest stays zero: the list's end
+    securedisk::PlugInRequest request = securedisk::plugInRequest();
     DWORD returned = 0;
     return m_devices.ioControl(path, securedisk::kIoctlPlugIn, &request, sizeof request, &request, sizeof request,
                                returned);

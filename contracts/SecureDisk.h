@@ -35,6 +35,20 @@ struct PlugInRequest {
 static_assert(sizeof(PlugInRequest) == 56, "the plug-in request is 56 bytes");
 inline constexpr DWORD kPlugInHeaderSize = 8;
 
+// The request for one new disk of hardware id kDiskHardwareId; the zeros after the id end
+// the list.
+inline PlugInRequest plugInRequest()
+{
+    PlugInRequest request{};
+    request.headerSize = kPlugInHeaderSize;
+    request.serialNumber = 0;
+    const wchar_t id[] = L"SecureDisk\\Disk_AesEnc";
+    static_assert(sizeof id + sizeof(wchar_t) <= sizeof request.hardwareIds);
+    for (size_t i = 0; i < sizeof id / sizeof id[0]; ++i)
+        request.hardwareIds[i] = id[i];
+    return request;
+}
+
 // The disk status: little-endian fields at fixed offsets (the name starts at an odd 26, so
 // it is read field by field rather than through a structure).
 inline constexpr DWORD kStatusBytes = 304;    // the buffer a status is asked into

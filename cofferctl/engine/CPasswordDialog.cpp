@@ -2,17 +2,11 @@
 
 #include "GdiScope.h"
 #include "ResourceString.h"
+#include "SecretText.h"
 #include "resource.h"
 
 namespace {
 constexpr int kHeadingPoints = 10;
-
-void wipe(std::wstring& text)
-{
-    if (!text.empty())
-        SecureZeroMemory(&text[0], text.size() * sizeof(wchar_t));
-    text.clear();
-}
 
 RECT rectIn(HWND dialog, HWND control)
 {
@@ -33,7 +27,7 @@ CPasswordDialog::~CPasswordDialog()
     // A modeless dialog still has its window here; CDialog destroys it without our WM_DESTROY.
     if (hwnd() && IsWindow(hwnd()))
         clearField();
-    wipe(m_password);
+    wipeText(m_password);
 }
 
 bool CPasswordDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
@@ -125,18 +119,18 @@ void CPasswordDialog::onOk()
     try {
         accepted = m_accept && m_accept(candidate);
     } catch (...) {
-        wipe(candidate);
+        wipeText(candidate);
         throw;
     }
     if (!accepted) {
-        wipe(candidate);
+        wipeText(candidate);
         inform(IDS_WRONG_PASSWORD);
         selectField();
         return;
     }
     // A copy, then the candidate wiped: moving a short string would leave its characters behind.
     m_password.assign(candidate);
-    wipe(candidate);
+    wipeText(candidate);
     endDialog(IDOK);
 }
 
@@ -154,22 +148,6 @@ void CPasswordDialog::selectField()
     SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
 }
 
-std::wstring CPasswordDialog::fieldText() const
-{
-    HWND field = item(IDC_PASSWORD_FIELD);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(field, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
+std::wstring CPasswordDialog::fieldText() const { return editText(item(IDC_PASSWORD_FIELD)); }
 
-void CPasswordDialog::clearField()
-{
-    HWND field = item(IDC_PASSWORD_FIELD);
-    const int length = GetWindowTextLengthW(field);
-    if (length <= 0)
-        return;
-    // A text of the same length is written over the old one in the edit's buffer; an empty
-    // text alone would only move the end of the text.
-    SetWindowTextW(field, std::wstring(static_cast<size_t>(length), L'*').c_str());
-    SetWindowTextW(field, L"");
-}
+void CPasswordDialog::clearField() { clearEdit(item(IDC_PASSWORD_FIELD)); }

@@ -1,17 +1,12 @@
 #include "CSecretQuestionDialog.h"
 
 #include "ResourceString.h"
+#include "SecretText.h"
 #include "resource.h"
 
 #include <cwctype>
 
 namespace {
-void wipe(std::wstring& text)
-{
-    if (!text.empty())
-        SecureZeroMemory(&text[0], text.size() * sizeof(wchar_t));
-    text.clear();
-}
 
 void trimRight(std::wstring& text)
 {
@@ -32,8 +27,8 @@ CSecretQuestionDialog::~CSecretQuestionDialog()
     // A modeless dialog still has its window here; CDialog destroys it without our WM_DESTROY.
     if (hwnd() && IsWindow(hwnd()))
         clearAnswerField();
-    wipe(m_question);
-    wipe(m_answer);
+    wipeText(m_question);
+    wipeText(m_answer);
 }
 
 bool CSecretQuestionDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
@@ -77,15 +72,15 @@ void CSecretQuestionDialog::onOk()
     }
     std::wstring answer = fieldText(IDC_ANSWER_FIELD);
     if (answer.empty()) {
-        wipe(question);
+        wipeText(question);
         refuse(IDS_EMPTY_ANSWER, IDC_ANSWER_FIELD);
         return;
     }
     // Copies, then the locals wiped: moving a short string would leave its characters behind.
     m_question.assign(question);
     m_answer.assign(answer);
-    wipe(question);
-    wipe(answer);
+    wipeText(question);
+    wipeText(answer);
     endDialog(IDOK);
 }
 
@@ -97,22 +92,6 @@ void CSecretQuestionDialog::refuse(UINT textId, int fieldId)
     SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(fieldId)), TRUE);
 }
 
-std::wstring CSecretQuestionDialog::fieldText(int id) const
-{
-    HWND field = item(id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(field, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
+std::wstring CSecretQuestionDialog::fieldText(int id) const { return editText(item(id)); }
 
-void CSecretQuestionDialog::clearAnswerField()
-{
-    HWND field = item(IDC_ANSWER_FIELD);
-    const int length = GetWindowTextLengthW(field);
-    if (length <= 0)
-        return;
-    // A text of the same length is written over the old one in the edit's buffer; an empty
-    // text alone would only move the end of the text.
-    SetWindowTextW(field, std::wstring(static_cast<size_t>(length), L'*').c_str());
-    SetWindowTextW(field, L"");
-}
+void CSecretQuestionDialog::clearAnswerField() { clearEdit(item(IDC_ANSWER_FIELD)); }

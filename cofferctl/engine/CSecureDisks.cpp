@@ -104,10 +104,7 @@ bool CSecureDisks::requestDisk()
     std::wstring bus;
     if (!m_devices.firstInterfacePath(securedisk::kBusInterface, bus))
         return false;
-    securedisk::PlugInRequest request{};
-    request.headerSize = securedisk::kPlugInHeaderSize;
-    request.serialNumber = 0;
-    std::memcpy(request.hardwareIds, L"SecureDisk\\Disk_AesEnc", sizeof L"SecureDisk\\Disk_AesEnc");
+    securedisk::PlugInRequest request = securedisk::plugInRequest();
     DWORD returned = 0;
     return m_devices.ioControl(bus, securedisk::kIoctlPlugIn, &request, sizeof request, &request, sizeof request,
                                returned);

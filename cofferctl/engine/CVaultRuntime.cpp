@@ -6,6 +6,7 @@
 #include "CSecretQuestionDialog.h"
 #include "CVaultMessages.h"
 #include "ResourceString.h"
+#include "SecretText.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -20,13 +21,6 @@ constexpr DWORD kSearchMonitorPauseMs = 1000;
 bool blankAfterTrim(const std::wstring& text)
 {
     return text.find_last_not_of(L" \t\r\n\v\f") == std::wstring::npos;
-}
-
-void wipe(std::wstring& text)
-{
-    if (!text.empty())
-        SecureZeroMemory(&text[0], text.size() * sizeof(wchar_t));
-    text.clear();
 }
 
 } // namespace
@@ -52,7 +46,7 @@ std::wstring CVaultRuntime::numberInWords(unsigned number)
     return std::to_wstring(number);
 }
 
-void CVaultRuntime::clearCachedPassword() { wipe(m_cachedPassword); }
+void CVaultRuntime::clearCachedPassword() { wipeText(m_cachedPassword); }
 
 bool CVaultRuntime::unlock(CLockbox& lockbox, bool useCachedPassword, CSecretBytes& diskKey)
 {
@@ -198,6 +192,17 @@ bool CVaultRuntime::closeLockbox(CLockbox& lockbox, bool interactive)
     return true;
 }
 
+void CVaultRuntime::reportOutcome(unsigned done, unsigned failed, UINT noneId, UINT someId, UINT allId)
+{
+    if (failed && !done)
+        CVaultMessages::popup(loadString(noneId), CVaultMessages::Failure, kStatusMs);
+    else if (failed)
+        CVaultMessages::popup(substituteString(someId, {numberInWords(failed)}), CVaultMessages::PartialSuccess,
+                              kStatusMs);
+    else if (done)
+        CVaultMessages::popup(loadString(allId), CVaultMessages::Success, kStatusMs);
+}
+
 void CVaultRuntime::openVault()
 {
     std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
@@ -218,13 +223,7 @@ void CVaultRuntime::openVault()
     clearCachedPassword();
     if (iconsChanged)
         m_desktop->notifyShell();
-    if (failed && !opened)
-        CVaultMessages::popup(loadString(IDS_VAULT_NOT_OPENED), CVaultMessages::Failure, kStatusMs);
-    else if (failed)
-        CVaultMessages::popup(substituteString(IDS_VAULT_OPEN_PARTIAL, {numberInWords(failed)}),
-                              CVaultMessages::PartialSuccess, kStatusMs);
-    else if (opened)
-        CVaultMessages::popup(loadString(IDS_VAULT_OPENED), CVaultMessages::Success, kStatusMs);
+    reportOutcome(opened, failed, IDS_VAULT_NOT_OPENED, IDS_VAULT_OPEN_PARTIAL, IDS_VAULT_OPENED);
 }
 
 void CVaultRuntime::closeVault()
@@ -256,13 +255,7 @@ void CVaultRuntime::closeVault()
             if (dialog.retry())
                 continue;
         }
-        if (failed && !closed)
-            CVaultMessages::popup(loadString(IDS_VAULT_NOT_CLOSED), CVaultMessages::Failure, kStatusMs);
-        else if (failed)
-            CVaultMessages::popup(substituteString(IDS_VAULT_CLOSE_PARTIAL, {numberInWords(failed)}),
-                                  CVaultMessages::PartialSuccess, kStatusMs);
-        else if (closed)
-            CVaultMessages::popup(loadString(IDS_VAULT_CLOSED), CVaultMessages::Success, kStatusMs);
+        reportOutcome(closed, failed, IDS_VAULT_NOT_CLOSED, IDS_VAULT_CLOSE_PARTIAL, IDS_VAULT_CLOSED);
         return;
     }
 }

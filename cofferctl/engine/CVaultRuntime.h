@@ -82,6 +82,9 @@ private:
     void dropPending(const CLockbox* copy);
     void clearCachedPassword();
     void refreshDisplays();
+    // The vault's message after opening or closing: none done, some, or all (nothing when
+    // there was nothing to do).
+    static void reportOutcome(unsigned done, unsigned failed, UINT noneId, UINT someId, UINT allId);
 
     CVault& m_vault;
     CSecureDisks& m_disks;
