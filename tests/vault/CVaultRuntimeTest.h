@@ -30,7 +30,9 @@ public:
         return true;
     }
     void notifyShell() override { ++shellNotifications; }
+    void runSearchAction(WPARAM action) override { searchActions.push_back(action); }
     std::vector<std::wstring> exclusions;
+    std::vector<WPARAM> searchActions;
     std::vector<std::wstring> icons;
     int shellNotifications = 0;
 };

@@ -437,3 +437,59 @@ TEST_F(VaultRuntimeTest, WithEveryLetterTakenTheDiskIsAttachedWithoutADrive)
     EXPECT_STREQ(lockbox(L"Taxes")->device().drive, L"");
     EXPECT_FALSE(runtime->opening());
 }
+
+TEST_F(VaultRuntimeTest, CloseVaultWithABusyLockboxAsksAndRetriesOnceItIsFree)
+{
+    addLockbox(L"One", L"shared", {.openWithVault = true});
+    addLockbox(L"Two", L"shared", {.openWithVault = true});
+    startMonitor();
+    {
+        auto script = answerPassword(L"shared");
+        SendMessageW(monitor->hwnd(), WM_COMMAND, ID_VAULT_OPEN, 0);
+    }
+    ASSERT_TRUE(runtime->isVaultOpen());
+    const DWORD busy = lockbox(L"Two")->device().diskNumber;
+    bus.setVetoName(busy, L"WINWORD.EXE");
+
+    // Cancel: the busy lockbox stays open and nothing more is said.
+    const size_t before = chronel->popups().size();
+    {
+        std::wstring text;
+        CModalScript cancel(IDC_INUSE_LIST, [&text](HWND dialog) {
+            wchar_t buffer[512] = {};
+            GetDlgItemTextW(dialog, IDC_INUSE_TEXT, buffer, 512);
+            text = buffer;
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+        SendMessageW(monitor->hwnd(), WM_COMMAND, ID_VAULT_CLOSE, 0);
+        EXPECT_TRUE(cancel.ran());
+        EXPECT_EQ(text, L"The \"Two\" lockbox cannot be closed because its contents are still in use by software on "
+                        L"this machine.");
+    }
+    EXPECT_FALSE(lockbox(L"One")->attached());
+    EXPECT_TRUE(lockbox(L"Two")->attached());
+    EXPECT_EQ(chronel->popups().size(), before);
+
+    // OK once the program has let go: the dialog finds nobody, and the close runs again.
+    {
+        CModalScript retry(IDC_INUSE_LIST, [&](HWND dialog) {
+            bus.setVetoName(busy, L"");
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
+        SendMessageW(monitor->hwnd(), WM_COMMAND, ID_VAULT_CLOSE, 0);
+        EXPECT_TRUE(retry.ran());
+    }
+    EXPECT_FALSE(lockbox(L"Two")->attached());
+    EXPECT_EQ(popupTexts().back(), L"Your Vault was successfully closed.");
+}
+
+TEST_F(VaultRuntimeTest, DesktopSearchActionWaitsForItsTimer)
+{
+    startMonitor();
+    SendMessageW(monitor->hwnd(), WM_VAULT_SEARCH_ACTION, 7, 0);
+    // A second request before the timer fires replaces the action but not the timer.
+    SendMessageW(monitor->hwnd(), WM_VAULT_SEARCH_ACTION, 9, 0);
+    EXPECT_TRUE(desktop.searchActions.empty());
+    SendMessageW(monitor->hwnd(), WM_TIMER, CVaultMonitor::kSearchTimer, 0);
+    EXPECT_EQ(desktop.searchActions, std::vector<WPARAM>{9});
+}
