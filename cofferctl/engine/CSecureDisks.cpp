@@ -182,6 +182,9 @@ void CSecureDisks::refresh(CVault& vault, CLockbox* pending)
 
 bool CSecureDisks::isAttached(const CLockbox& lockbox)
 {
+    // An empty instance id would locate the root of the device tree.
+    if (lockbox.device().instanceId[0] == L'\0')
+        return false;
     DEVINST node = 0;
     if (!m_devices.locateDevNode(lockbox.device().instanceId, node))
         return false;
@@ -255,6 +258,9 @@ bool CSecureDisks::detach(CLockbox& lockbox, bool interactive)
         const SDeviceRecord& record = lockbox.device();
         DEVINST node = 0;
         ULONG status = 0;
+        // No disk of its own (an empty id would name the root of the device tree).
+        if (record.instanceId[0] == L'\0')
+            return true;
         if (!m_devices.locateDevNode(record.instanceId, node) || !m_devices.devNodeStatus(node, status) ||
             !(status & DN_STARTED))
             return true;

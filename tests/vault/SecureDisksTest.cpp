@@ -156,6 +156,11 @@ TEST_F(SecureDisksTest, DetachOfAGoneDeviceSendsNothing)
     lstrcpyW(box.device().instanceId, L"SECUREDISK\\DISK_AESENC\\GONE");
     lstrcpyW(box.device().drive, L"G:");
     EXPECT_TRUE(disks->detach(box, true));
+    // A record without a disk: nothing is even looked up.
+    CLockbox none;
+    EXPECT_TRUE(disks->detach(none, true));
+    EXPECT_FALSE(disks->isAttached(none));
+    EXPECT_EQ(bus.steps(), std::vector<std::string>{"locate SECUREDISK\\DISK_AESENC\\GONE"});
     for (const std::string& step : bus.steps()) {
         EXPECT_EQ(step.find("eject"), std::string::npos);
         EXPECT_EQ(step.find("dismount"), std::string::npos);
