@@ -123,7 +123,7 @@ bool CVaultRuntime::openLockbox(CLockbox& lockbox, bool useCachedPassword, bool 
         m_status = OpenInProgress;
         return false;
     }
-    m_attachFailed = false;
+    m_diskAttached = false;
     if (!m_disks.requestDisk()) {
         m_opening = false;
         dropPending(copy);
@@ -131,9 +131,10 @@ bool CVaultRuntime::openLockbox(CLockbox& lockbox, bool useCachedPassword, bool 
         return false;
     }
     CMessageWait::whileSet(m_opening);
-    // The copy is gone once the disk arrived; it is still here when the disk never came.
+    // The copy is gone once the disk arrived; it is still here when the disk never came (the
+    // wait ended for a WM_QUIT, or for another volume's arrival).
     dropPending(copy);
-    if (m_attachFailed) {
+    if (!m_diskAttached) {
         m_status = DriverFailed;
         return false;
     }
@@ -299,10 +300,10 @@ void CVaultRuntime::onDiskArrival()
     }
     if (!m_disks.attach(*copy)) {
         m_disks.detach(*copy, true);
-        m_attachFailed = true;
         m_opening = false;
         return;
     }
+    m_diskAttached = true;
     // Without a drive letter no volume arrives to end the open's wait: it is open already,
     // as far as it can be.
     if (copy->device().drive[0] == L'\0') {

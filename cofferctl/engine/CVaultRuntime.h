@@ -93,7 +93,7 @@ private:
     std::vector<std::unique_ptr<CLockbox>> m_pending;
     std::atomic<bool> m_opening{false};
     std::atomic<bool> m_closing{false};
-    std::atomic<bool> m_attachFailed{false};
+    std::atomic<bool> m_diskAttached{false}; // the open's disk arrived and serves its data file
     std::atomic<int> m_status{Done};
     std::atomic<bool> m_reported{false};
     std::wstring m_cachedPassword;

@@ -5,6 +5,7 @@
 #include "CMessageWindow.h"
 #include "CScratchFolder.h"
 #include "CSimulatedDiskBus.h"
+#include "CWineShare.h"
 #include "CTwofish.h"
 #include "SecureDisk.h"
 #include "UniqueHandle.h"
@@ -120,49 +121,6 @@ private:
 
     HWND m_hwnd = nullptr;
     std::vector<Event> m_events;
-};
-
-// Wine serves "\\server\share" from its prefix's dosdevices\unc folder: a share made there
-// stands for a data file on the network.
-class CWineShare {
-public:
-    CWineShare(const std::wstring& server, const std::wstring& share) : m_server(server), m_share(share)
-    {
-        wchar_t value[MAX_PATH] = {};
-        std::wstring prefix;
-        if (GetEnvironmentVariableW(L"WINEPREFIX", value, MAX_PATH))
-            prefix = value;
-        else if (GetEnvironmentVariableW(L"HOME", value, MAX_PATH))
-            prefix = std::wstring(value) + L"/.wine";
-        m_unc = L"\\\\?\\unix" + prefix + L"/dosdevices/unc";
-        CreateDirectoryW(m_unc.c_str(), nullptr);
-        CreateDirectoryW((m_unc + L"/" + server).c_str(), nullptr);
-        CreateDirectoryW((m_unc + L"/" + server + L"/" + share).c_str(), nullptr);
-    }
-    ~CWineShare()
-    {
-        for (const std::wstring& name : m_files)
-            DeleteFileW((root() + name).c_str());
-        RemoveDirectoryW((m_unc + L"/" + m_server + L"/" + m_share).c_str());
-        RemoveDirectoryW((m_unc + L"/" + m_server).c_str());
-    }
-    CWineShare(const CWineShare&) = delete;
-    CWineShare& operator=(const CWineShare&) = delete;
-
-    std::wstring root() const { return L"\\\\" + m_server + L"\\" + m_share + L"\\"; }
-
-    bool write(const std::wstring& name, const Bytes& bytes)
-    {
-        CFileHandle file(CreateFileW((root() + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        m_files.push_back(name);
-        return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-               written == bytes.size();
-    }
-
-private:
-    std::wstring m_server, m_share, m_unc;
-    std::vector<std::wstring> m_files;
 };
 
 Bytes dataFileContent()

@@ -10,6 +10,7 @@
 #include "CVaultRuntimeTest.h"
 #include "CVaultSettings.h"
 #include "CWin32VolumeAccess.h"
+#include "CWineShare.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -492,4 +493,49 @@ TEST_F(VaultRuntimeTest, DesktopSearchActionWaitsForItsTimer)
     EXPECT_TRUE(desktop.searchActions.empty());
     SendMessageW(monitor->hwnd(), WM_TIMER, CVaultMonitor::kSearchTimer, 0);
     EXPECT_EQ(desktop.searchActions, std::vector<WPARAM>{9});
+}
+
+TEST_F(VaultRuntimeTest, QuitDuringTheWaitEndsTheOpenAsAFailureAndStaysQueued)
+{
+    addLockbox(L"Taxes", L"secret");
+    startMonitor();
+    bus.diskArrives = false; // the bus takes the request, but no disk ever comes
+    bus.onStep = [](const std::string& step) {
+        if (step == "plugIn")
+            PostQuitMessage(3);
+    };
+    EXPECT_FALSE(openWithPassword(*lockbox(L"Taxes"), L"secret"));
+    bus.onStep = nullptr;
+    EXPECT_EQ(runtime->status(), CVaultRuntime::DriverFailed);
+    EXPECT_FALSE(runtime->opening());
+    EXPECT_FALSE(lockbox(L"Taxes")->attached());
+    // Posted again for the thread's own loop.
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(VaultRuntimeTest, LockboxOnANetworkShareIsServedByItsUncNameAndFoundAgain)
+{
+    CWineShare share(L"fileserver", L"vault");
+    SNewLockbox answers;
+    answers.name = L"Shared";
+    answers.folder = share.root();
+    answers.capacityMB = 1;
+    answers.password = L"secret";
+    answers.question = L"Pet?";
+    answers.answer = L"Rex";
+    int status = 0;
+    ASSERT_TRUE(vault->createLockbox(answers, status));
+    share.own(answers.dataFile);
+    share.own(answers.dataFile + L"_config");
+    startMonitor();
+    ASSERT_EQ(lockbox(L"Shared")->dataFile().substr(0, 13), L"\\\\fileserver\\");
+
+    ASSERT_TRUE(openWithPassword(*lockbox(L"Shared"), L"secret"));
+    const auto disk = bus.disk(lockbox(L"Shared")->device().diskNumber);
+    ASSERT_TRUE(disk.has_value());
+    EXPECT_EQ(disk->ntName, L"\\??\\UNC" + answers.dataFile.substr(1));
+    EXPECT_EQ(disk->dataFile, answers.dataFile);
+    EXPECT_TRUE(lockbox(L"Shared")->attached());
+    EXPECT_TRUE(runtime->closeLockbox(*lockbox(L"Shared"), false));
 }
