@@ -1,5 +1,7 @@
 #include "ReminderRecord.h"
 
+#include "LittleEndian.h"
+
 #include <algorithm>
 
 namespace {
@@ -26,10 +28,7 @@ public:
     // Missing bytes read as zero.
     int32_t number(size_t offset) const
     {
-        uint32_t value = 0;
-        for (size_t i = 0; i < 4; ++i)
-            value |= uint32_t(byteAt(offset + i)) << (8 * i);
-        return static_cast<int32_t>(value);
+        return readLittleEndianOrZero<int32_t>(m_bytes, m_size, offset);
     }
 
     std::wstring text(size_t offset, size_t chars) const
@@ -48,17 +47,13 @@ public:
     }
 
 private:
-    BYTE byteAt(size_t at) const { return at < m_size ? m_bytes[at] : 0; }
-
     const BYTE* m_bytes;
     size_t m_size;
 };
 
 void putNumber(std::vector<BYTE>& out, size_t offset, int32_t value)
 {
-    const auto bits = static_cast<uint32_t>(value);
-    for (size_t i = 0; i < 4; ++i)
-        out[offset + i] = static_cast<BYTE>(bits >> (8 * i));
+    writeLittleEndian<int32_t>(out.data() + offset, value);
 }
 
 // The text cut to leave room for its terminator; the rest of the field stays zero.

@@ -1,6 +1,7 @@
 #include "CZoneList.h"
 
 #include "CRegistryKey.h"
+#include "LittleEndian.h"
 #include "RegistryValue.h"
 #include "UniqueHandle.h"
 
@@ -23,8 +24,7 @@ std::vector<BYTE> toBytes(const ZoneRecord& r)
     std::vector<BYTE> out(kRecordBytes);
     const uint32_t words[] = {r.catalogueIndex, r.showInBar, r.atThisLocation, r.showWhenHere};
     for (size_t w = 0; w < 4; ++w)
-        for (size_t i = 0; i < 4; ++i)
-            out[4 * w + i] = static_cast<BYTE>(words[w] >> (8 * i));
+        writeLittleEndian<uint32_t>(out.data() + 4 * w, words[w]);
     return out;
 }
 
@@ -32,8 +32,7 @@ ZoneRecord fromBytes(const BYTE* bytes)
 {
     uint32_t words[4] = {};
     for (size_t w = 0; w < 4; ++w)
-        for (size_t i = 0; i < 4; ++i)
-            words[w] |= uint32_t(bytes[4 * w + i]) << (8 * i);
+        words[w] = readLittleEndian<uint32_t>(bytes + 4 * w);
     return ZoneRecord{words[0], words[1], words[2], words[3]};
 }
 

@@ -1,5 +1,7 @@
 #include "ZoneDefinition.h"
 
+#include "LittleEndian.h"
+
 #include <algorithm>
 
 namespace {
@@ -10,10 +12,8 @@ public:
 
     uint32_t word(size_t offset, size_t width) const
     {
-        uint32_t value = 0;
-        for (size_t i = 0; i < width; ++i)
-            value |= uint32_t(offset + i < m_size ? m_bytes[offset + i] : 0) << (8 * i);
-        return value;
+        return width == 2 ? readLittleEndianOrZero<uint16_t>(m_bytes, m_size, offset)
+                          : readLittleEndianOrZero<uint32_t>(m_bytes, m_size, offset);
     }
     LONG bias(size_t offset) const { return static_cast<LONG>(word(offset, 4)); }
     SYSTEMTIME date(size_t offset) const

@@ -1,6 +1,7 @@
 #include "CPrivateArea.h"
 
 #include "CPrivateAreaFile.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,8 +11,9 @@ namespace {
 
 void putU32(std::vector<BYTE>& out, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<BYTE>(v >> (8 * i)));
+    BYTE bytes[4];
+    writeLittleEndian<uint32_t>(bytes, v);
+    out.insert(out.end(), bytes, bytes + 4);
 }
 
 void putBytes(std::vector<BYTE>& out, const std::vector<BYTE>& bytes)
@@ -42,8 +44,7 @@ public:
     {
         if (m_length - m_pos < 4)
             return false;
-        const BYTE* p = m_data + m_pos;
-        v = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+        v = readLittleEndian<uint32_t>(m_data + m_pos);
         m_pos += 4;
         return true;
     }

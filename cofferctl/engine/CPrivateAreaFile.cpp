@@ -1,6 +1,7 @@
 #include "CPrivateAreaFile.h"
 
 #include "FileIo.h"
+#include "LittleEndian.h"
 #include "UniqueHandle.h"
 
 #include <algorithm>
@@ -27,13 +28,9 @@ private:
     size_t m_left;
 };
 
-uint32_t u32At(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t u32At(const BYTE* p) { return readLittleEndian<uint32_t>(p); }
 
-void putU32(BYTE* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<BYTE>(v >> (8 * i));
-}
+void putU32(BYTE* p, uint32_t v) { writeLittleEndian<uint32_t>(p, v); }
 
 using fileio::readAt;
 using fileio::writeAll;

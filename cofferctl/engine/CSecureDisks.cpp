@@ -6,6 +6,7 @@
 #include "CPrivateAreaFile.h"
 #include "CSystemHandles.h"
 #include "CVault.h"
+#include "LittleEndian.h"
 #include "SecureDisk.h"
 
 #include <algorithm>
@@ -17,22 +18,6 @@ namespace {
 constexpr wchar_t kDiskDevicePrefix[] = L"\\Device\\SDisk";
 constexpr size_t kNameBufferBytes = 512;     // a status name is copied into this, always ended
 constexpr ULONGLONG kIdleUnitsPerSecond = 10000000;
-
-template <typename T>
-T fieldAt(const BYTE* bytes, size_t offset)
-{
-    T value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i)
-        value |= static_cast<T>(bytes[offset + i]) << (8 * i);
-    return value;
-}
-
-template <typename T>
-void putField(std::vector<BYTE>& bytes, size_t offset, T value)
-{
-    for (size_t i = 0; i < sizeof(T); ++i)
-        bytes[offset + i] = static_cast<BYTE>(static_cast<uint64_t>(value) >> (8 * i));
-}
 
 template <size_t N>
 void copyText(wchar_t (&field)[N], const std::wstring& text)
@@ -63,9 +48,9 @@ std::vector<BYTE> CSecureDisks::attachRequest(uint64_t usableSize, const BYTE ke
 {
     const size_t nameBytes = ntName.size() * sizeof(wchar_t);
     std::vector<BYTE> request(nameBytes + securedisk::kAttachExtraBytes, 0);
-    putField<uint64_t>(request, securedisk::kAttachUsableSize, usableSize);
+    writeLittleEndian<uint64_t>(request.data() + securedisk::kAttachUsableSize, usableSize);
     std::memcpy(request.data() + securedisk::kAttachKey, key, securedisk::kAttachKeyBytes);
-    putField<uint16_t>(request, securedisk::kAttachNameBytes, static_cast<uint16_t>(nameBytes));
+    writeLittleEndian<uint16_t>(request.data() + securedisk::kAttachNameBytes, static_cast<uint16_t>(nameBytes));
     std::memcpy(request.data() + securedisk::kAttachName, ntName.data(), nameBytes);
     return request;
 }
@@ -74,11 +59,11 @@ bool CSecureDisks::readStatus(const BYTE* status, DWORD length, SDeviceRecord& r
 {
     if (length < securedisk::kStatusMinimumBytes)
         return false;
-    record.diskNumber = fieldAt<uint32_t>(status, securedisk::kStatusDiskNumber);
-    record.attachState = fieldAt<uint32_t>(status, securedisk::kStatusAttachState);
-    record.diskSize = fieldAt<uint64_t>(status, securedisk::kStatusDiskSize);
-    record.idleTime = fieldAt<uint64_t>(status, securedisk::kStatusIdleTime);
-    record.nameLength = fieldAt<uint16_t>(status, securedisk::kStatusNameBytes);
+    record.diskNumber = readLittleEndian<uint32_t>(status + securedisk::kStatusDiskNumber);
+    record.attachState = readLittleEndian<uint32_t>(status + securedisk::kStatusAttachState);
+    record.diskSize = readLittleEndian<uint64_t>(status + securedisk::kStatusDiskSize);
+    record.idleTime = readLittleEndian<uint64_t>(status + securedisk::kStatusIdleTime);
+    record.nameLength = readLittleEndian<uint16_t>(status + securedisk::kStatusNameBytes);
     // Only what the answer really holds, into a zeroed buffer so the name is always ended.
     BYTE name[kNameBufferBytes] = {};
     const size_t available = length - securedisk::kStatusName;

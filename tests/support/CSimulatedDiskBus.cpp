@@ -1,6 +1,7 @@
 #include "CSimulatedDiskBus.h"
 
 #include "CTwofish.h"
+#include "LittleEndian.h"
 #include "RegistryProbe.h"
 #include "SecureDisk.h"
 #include "UniqueHandle.h"
@@ -54,17 +55,13 @@ std::string driveText(wchar_t letter) { return std::string(1, static_cast<char>(
 template <typename T>
 T readField(const BYTE* block, size_t offset)
 {
-    T value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i)
-        value |= static_cast<T>(static_cast<T>(block[offset + i]) << (8 * i));
-    return value;
+    return readLittleEndian<T>(block + offset);
 }
 
 template <typename T>
 void writeField(BYTE* block, size_t offset, T value)
 {
-    for (size_t i = 0; i < sizeof(T); ++i)
-        block[offset + i] = static_cast<BYTE>(static_cast<ULONGLONG>(value) >> (8 * i));
+    writeLittleEndian<T>(block + offset, value);
 }
 
 // "\??\UNC\server\share\..." is "\\server\share\...", "\??\C:\..." is "C:\..."; any other

@@ -1,20 +1,12 @@
 #include "AppBarState.h"
 
+#include "LittleEndian.h"
+
 namespace {
 
-void putWord(BYTE* at, DWORD value)
-{
-    at[0] = static_cast<BYTE>(value);
-    at[1] = static_cast<BYTE>(value >> 8);
-    at[2] = static_cast<BYTE>(value >> 16);
-    at[3] = static_cast<BYTE>(value >> 24);
-}
+void putWord(BYTE* at, DWORD value) { writeLittleEndian<DWORD>(at, value); }
 
-DWORD getWord(const BYTE* at)
-{
-    return static_cast<DWORD>(at[0]) | static_cast<DWORD>(at[1]) << 8 | static_cast<DWORD>(at[2]) << 16
-        | static_cast<DWORD>(at[3]) << 24;
-}
+DWORD getWord(const BYTE* at) { return readLittleEndian<DWORD>(at); }
 
 // Word k (1 ... 11) of the stored layout into its field.
 void setWord(AppBarState& s, size_t k, DWORD value)
