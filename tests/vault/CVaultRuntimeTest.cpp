@@ -24,16 +24,24 @@ void CVaultRuntimeTest::TearDown()
     CVaultTest::TearDown();
 }
 
-CLockbox* CVaultRuntimeTest::addLockbox(const std::wstring& name, const std::wstring& password,
-                                        const SLockboxOptions& options)
+SNewLockbox CVaultRuntimeTest::answersFor(const std::wstring& name, const std::wstring& password,
+                                          const std::wstring& where, DWORD capacityMB) const
 {
     SNewLockbox answers;
     answers.name = name;
-    answers.folder = folder();
-    answers.capacityMB = 1;
+    answers.folder = where.empty() ? folder() : where;
+    answers.capacityMB = capacityMB;
     answers.password = password;
-    answers.question = options.question;
+    answers.question = L"Pet?";
     answers.answer = L"Rex";
+    return answers;
+}
+
+CLockbox* CVaultRuntimeTest::addLockbox(const std::wstring& name, const std::wstring& password,
+                                        const SLockboxOptions& options)
+{
+    SNewLockbox answers = answersFor(name, password);
+    answers.question = options.question;
     answers.openWithVault = options.openWithVault;
     answers.shortcutKey = options.shortcutKey;
     answers.shortcutModifiers = options.shortcutModifiers;

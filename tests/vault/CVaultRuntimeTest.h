@@ -51,6 +51,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The Add-lockbox wizard's answers for a 1 MB lockbox in `folder` (the test's own when
+    // empty), with the question "Pet?" and the answer "Rex".
+    SNewLockbox answersFor(const std::wstring& name, const std::wstring& password, const std::wstring& folder = {},
+                           DWORD capacityMB = 1) const;
     // A lockbox with its record and data file; the list is read again.
     CLockbox* addLockbox(const std::wstring& name, const std::wstring& password, const SLockboxOptions& options = {});
     CLockbox* lockbox(const std::wstring& name) const { return vault->findLockbox(name, false); }

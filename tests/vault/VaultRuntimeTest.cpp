@@ -389,13 +389,7 @@ TEST_F(VaultRuntimeTest, IdleLockboxesCloseWithTheirMinutesInWords)
 TEST_F(VaultRuntimeTest, NewLockboxIsCreatedAndFirstOpenedOnAWorkerThread)
 {
     startMonitor();
-    SNewLockbox answers;
-    answers.name = L"Fresh";
-    answers.folder = folder();
-    answers.capacityMB = 2;
-    answers.password = L"chosen";
-    answers.question = L"Pet?";
-    answers.answer = L"Rex";
+    SNewLockbox answers = answersFor(L"Fresh", L"chosen", {}, 2);
     int status = 1;
     bool created = false;
     // The worker has no windows: the device events that end its wait are handled here.
@@ -517,13 +511,7 @@ TEST_F(VaultRuntimeTest, QuitDuringTheWaitEndsTheOpenAsAFailureAndStaysQueued)
 TEST_F(VaultRuntimeTest, LockboxOnANetworkShareIsServedByItsUncNameAndFoundAgain)
 {
     CWineShare share(L"fileserver", L"vault");
-    SNewLockbox answers;
-    answers.name = L"Shared";
-    answers.folder = share.root();
-    answers.capacityMB = 1;
-    answers.password = L"secret";
-    answers.question = L"Pet?";
-    answers.answer = L"Rex";
+    SNewLockbox answers = answersFor(L"Shared", L"secret", share.root());
     int status = 0;
     ASSERT_TRUE(vault->createLockbox(answers, status));
     share.own(answers.dataFile);
