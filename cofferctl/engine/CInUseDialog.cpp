@@ -175,19 +175,27 @@ void CInUseDialog::addLine(LineKind kind, const std::wstring& text, const std::w
         SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(m_lines.size() - 1));
 }
 
+bool CInUseDialog::detect()
+{
+    if (m_detector)
+        return true;
+    m_detector = std::make_unique<CInUseDetector>(*m_system);
+    if (!m_detector->detect(m_deviceNames)) {
+        m_detector.reset();
+        return false;
+    }
+    return true;
+}
+
 void CInUseDialog::fillList()
 {
     HWND list = item(IDC_INUSE_LIST);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     m_lines.clear();
 
-    if (!m_detector) {
-        m_detector = std::make_unique<CInUseDetector>(*m_system);
-        if (!m_detector->detect(m_deviceNames)) {
-            m_detector.reset();
-            addLine(LineKind::Notice, loadString(IDS_INUSE_UNKNOWN));
-            return;
-        }
+    if (!detect()) {
+        addLine(LineKind::Notice, loadString(IDS_INUSE_UNKNOWN));
+        return;
     }
 
     const bool items = IsDlgButtonChecked(hwnd(), IDC_INUSE_ITEMS) == BST_CHECKED;

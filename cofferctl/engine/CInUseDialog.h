@@ -21,6 +21,9 @@ public:
     CInUseDialog(Mode mode, std::vector<SOpenLockbox> lockboxes, ISystemHandles* system = nullptr);
     ~CInUseDialog() override;
 
+    // Finds who holds the lockboxes, once: the list shows what was found. False when the
+    // holders cannot be found at all.
+    bool detect();
     // True once nothing held the lockboxes any more: the caller may try closing again.
     bool retry() const { return m_retry; }
     // How the dialog ended (IDOK or IDCANCEL), 0 while it runs.

@@ -1,6 +1,5 @@
 #include "CSecureDisks.h"
 
-#include "CInUseDetector.h"
 #include "CInUseDialog.h"
 #include "CLockbox.h"
 #include "CPrivateAreaFile.h"
@@ -65,13 +64,11 @@ bool CSecureDisks::readStatus(const BYTE* status, DWORD length, SDeviceRecord& r
     record.idleTime = readLittleEndian<uint64_t>(status + securedisk::kStatusIdleTime);
     record.nameLength = readLittleEndian<uint16_t>(status + securedisk::kStatusNameBytes);
     // Only what the answer really holds, into a zeroed buffer so the name is always ended.
-    BYTE name[kNameBufferBytes] = {};
+    wchar_t name[kNameBufferBytes / sizeof(wchar_t)] = {};
     const size_t available = length - securedisk::kStatusName;
     const size_t copied = std::min<size_t>({record.nameLength, available, kNameBufferBytes - sizeof(wchar_t)});
     std::memcpy(name, status + securedisk::kStatusName, copied);
-    wchar_t text[kNameBufferBytes / sizeof(wchar_t)];
-    std::memcpy(text, name, sizeof text);
-    copyText(record.ntFileName, text);
+    copyText(record.ntFileName, name);
     return true;
 }
 
@@ -269,12 +266,9 @@ bool CSecureDisks::inUseRetry(const CLockbox& lockbox)
         system = own.get();
     }
     SOpenLockbox open{lockbox.name(), lockbox.device().drive[0], lockbox.device().diskNumber};
-    {
-        // Nothing to show when the holders cannot be found at all.
-        CInUseDetector detector(*system);
-        if (!detector.detect({open.deviceName()}))
-            return false;
-    }
     CInUseDialog dialog(CInUseDialog::Mode::Close, {open}, system);
+    // Nothing to show when the holders cannot be found at all.
+    if (!dialog.detect())
+        return false;
     return dialog.doModal(nullptr) == IDOK && dialog.retry();
 }

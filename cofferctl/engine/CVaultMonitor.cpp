@@ -227,12 +227,13 @@ void CVaultMonitor::onInactivityTimer()
     KillTimer(hwnd(), kInactivityTimer);
     DWORD next = kLongestCheckSeconds;
     bool any = false;
+    // One look at the disks' idle times for all lockboxes of this check.
+    m_runtime.refresh();
     std::vector<CLockbox*> timed;
     for (const auto& lockbox : m_runtime.vault().lockboxes())
         if (lockbox->attached() && lockbox->timeoutSeconds() > 0)
             timed.push_back(lockbox.get());
     for (CLockbox* lockbox : timed) {
-        m_runtime.refresh();
         const DWORD timeout = lockbox->timeoutSeconds();
         const DWORD idle = lockbox->inactivitySeconds();
         if (timeout > idle) {

@@ -151,13 +151,12 @@ bool CVaultRuntime::createLockbox(SNewLockbox& answers, int& status)
         return false;
     // The new lockbox opens with the password just chosen, without asking for it again.
     m_cachedPassword = answers.password;
-    bool opened = false;
+    CLockbox* made = nullptr;
     {
-        std::unique_lock<std::recursive_mutex> lock(m_vault.listLock());
-        CLockbox* made = m_vault.findLockbox(answers.dataFile, true);
-        lock.unlock();
-        opened = made && openLockbox(*made, true, false);
+        std::lock_guard<std::recursive_mutex> lock(m_vault.listLock());
+        made = m_vault.findLockbox(answers.dataFile, true);
     }
+    const bool opened = made && openLockbox(*made, true, false);
     clearCachedPassword();
     if (!opened)
         status = -1;

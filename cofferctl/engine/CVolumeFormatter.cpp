@@ -22,16 +22,6 @@ void CVolumeFormatter::chooseFileSystem(DWORD capacityMB, bool fatWanted, const 
     }
 }
 
-bool CVolumeFormatter::onFatVolume(const std::wstring& path)
-{
-    wchar_t root[MAX_PATH] = {};
-    wchar_t system[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH) ||
-        !GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1))
-        return false;
-    return wcsncmp(system, L"FAT", 3) == 0;
-}
-
 bool CVolumeFormatter::start(const std::wstring& drive, DWORD capacityMB, const std::wstring& name, bool fatWanted,
                              HWND progressWindow)
 {

@@ -25,8 +25,6 @@ public:
     // lockbox's name.
     static void chooseFileSystem(DWORD capacityMB, bool fatWanted, const std::wstring& name,
                                  std::wstring& fileSystem, std::wstring& label);
-    // Whether the volume holding `path` is a FAT volume.
-    static bool onFatVolume(const std::wstring& path);
 
     // Starts formatting `drive` ("X:"); false when FormatEx cannot be found. One formatting
     // at a time: FormatEx's callback carries no context of its own.
